@@ -1,0 +1,90 @@
+#include "cli/command_table.h"
+
+#include "cli/fail.h"
+#include "cli/usage_text.h"
+
+#include <algorithm>
+
+namespace tv {
+
+const std::vector<std::string_view> cli_ids = {"claude", "codex",  "kimi",        "grok",
+                                               "opencode", "cursor", "antigravity", "qwen"};
+const std::vector<std::string_view> complexity_levels = {"alta", "media", "baixa"};
+
+namespace {
+
+const std::vector<CommandSpec> table = {
+    {"spawn", {"task"}, {"skills", "mcps", "cli", "model", "effort", "category", "complexity"}, {}},
+    {"send", {"to", "message"}, {}, {}},
+    {"standby", {"terminal"}, {}, {}},
+    {"resume", {"terminal"}, {}, {}},
+    {"close", {"terminal"}, {}, {}},
+    {"merge", {}, {"feature", "bump"}, {"to-main"}},
+    {"done", {"report"}, {}, {}},
+    {"progress", {}, {"point", "uncommitted", "next-step", "discarded"}, {}},
+    {"image", {"prompt"}, {"out", "tool", "model", "api"}, {}},
+    {"video", {"prompt"}, {"out", "api"}, {}},
+    {"artifact", {"path"}, {"kind"}, {}},
+    {"request", {"summary"}, {}, {}},
+    {"history", {}, {"project", "day", "task", "panel", "commit"}, {}},
+    {"list", {}, {}, {}},
+    {"status", {}, {}, {}},
+    {"inbox", {}, {}, {}},
+    {"ack", {}, {"report"}, {}},
+    {"note", {"text"}, {"kind"}, {}},
+    {"brief", {}, {}, {}},
+    {"skills", {"for"}, {}, {}},
+    {"models", {}, {"cli"}, {}},
+    {"quota", {}, {}, {}},
+    {"install-skill", {"id", "name", "description", "instructions"}, {"tags"}, {}},
+};
+
+bool contains(const std::vector<std::string_view>& names, std::string_view name) {
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+[[noreturn]] void fail_with_usage(const std::string& message) {
+    fail(message + "\n\n" + std::string(usage_text));
+}
+
+}  // namespace
+
+std::span<const CommandSpec> command_table() { return table; }
+
+const CommandSpec* find_command(std::string_view name) {
+    for (const auto& spec : table) {
+        if (spec.name == name) return &spec;
+    }
+    return nullptr;
+}
+
+ParsedArgs parse_options(const CommandSpec& spec, std::span<const std::string> arguments) {
+    ParsedArgs parsed;
+    for (std::size_t i = 0; i < arguments.size();) {
+        const std::string& argument = arguments[i];
+        if (argument.size() < 2 || argument.compare(0, 2, "--") != 0) {
+            fail_with_usage("unexpected argument \"" + argument + "\"");
+        }
+        const std::string name = argument.substr(2);
+        if (contains(spec.flags, name)) {
+            parsed.flags.insert(name);
+            i += 1;
+        } else if (contains(spec.required, name) || contains(spec.optional, name)) {
+            if (i + 1 >= arguments.size()) fail("the option \"--" + name + "\" requires a value");
+            parsed.values[name] = arguments[i + 1];
+            i += 2;
+        } else {
+            fail_with_usage("unknown option \"--" + name + "\" for the command \"" +
+                            std::string(spec.name) + "\"");
+        }
+    }
+    for (const auto required : spec.required) {
+        if (parsed.value(required) == nullptr) {
+            fail_with_usage("the command \"" + std::string(spec.name) + "\" requires --" +
+                            std::string(required));
+        }
+    }
+    return parsed;
+}
+
+}  // namespace tv

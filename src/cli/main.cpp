@@ -1,0 +1,3 @@
+#include "cli/run_main.h"
+
+int main(int argc, char** argv) { return tv::run_main(argc, argv); }

@@ -1,0 +1,73 @@
+#include "cli/run_main.h"
+
+#include "cli/caller_env.h"
+#include "cli/command_table.h"
+#include "cli/fail.h"
+#include "cli/request_body.h"
+#include "cli/usage_text.h"
+#include "http_client/reply.h"
+#include "image/image_command.h"
+#include "image_tools/source_listing.h"
+#include "render/render.h"
+#include "values/output_frame.h"
+#include "values/utf8.h"
+#include "video/video_command.h"
+
+#include <algorithm>
+#include <csignal>
+#include <string>
+#include <vector>
+
+namespace tv {
+namespace {
+
+void check_arguments_are_text(const std::vector<std::string>& args) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (!is_valid_utf8(args[i])) {
+            fail("argument " + std::to_string(i + 1) + " is not valid UTF-8: \"" + utf8_lossy(args[i]) + "\"");
+        }
+    }
+}
+
+void run(const std::vector<std::string>& args) {
+    if (args.empty()) fail("missing command\n\n" + std::string(usage_text));
+    check_arguments_are_text(args);
+    const std::string& first = args.front();
+    if (first == "-h" || first == "help" || first == "--help") {
+        write_stdout(std::string(usage_text) + "\n");
+        return;
+    }
+    if (first == "image" && std::find(args.begin(), args.end(), "--list-tools") != args.end()) {
+        write_stdout(list_image_sources() + "\n");
+        return;
+    }
+    const CommandSpec* spec = find_command(first);
+    if (spec == nullptr) fail("unknown command \"" + first + "\"\n\n" + std::string(usage_text));
+    const ParsedArgs parsed = parse_options(*spec, std::span(args).subspan(1));
+    const CallerEnv env = read_caller_env();
+
+    if (spec->name == "image") return run_image_command(parsed, env);
+    if (spec->name == "video") return run_video_command(parsed, env);
+
+    const Json body = build_request_body(spec->name, parsed, env.terminal_name);
+    const Json reply = request_or_fail(env, to_compact_text(body));
+    const std::string rendered = renderer_for(spec->name)(reply);
+    write_result(rendered, reply);
+}
+
+}  // namespace
+
+int run_main(int argc, char** argv) {
+    // A closed pipe or socket must be an error result, not a signal.
+    std::signal(SIGPIPE, SIG_IGN);
+    std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    try {
+        run(args);
+        return 0;
+    } catch (const Failure& f) {
+        warn(f.message);
+        return 1;
+    }
+}
+
+}  // namespace tv

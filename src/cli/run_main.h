@@ -1,0 +1,8 @@
+#pragma once
+
+namespace tv {
+
+// The whole life of one invocation; returns the exit status.
+int run_main(int argc, char** argv);
+
+}  // namespace tv

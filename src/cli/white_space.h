@@ -1,0 +1,15 @@
+// The white space of every trimming rule: the Unicode White_Space property.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tv {
+
+bool is_white_space(char32_t c);
+
+// Both ends / the end only. The text must be valid UTF-8.
+std::string trim_white_space(std::string_view text);
+std::string trim_trailing_white_space(std::string_view text);
+
+}  // namespace tv

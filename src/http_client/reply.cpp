@@ -1,0 +1,54 @@
+#include "http_client/reply.h"
+
+#include "cli/fail.h"
+#include "http_client/control_client.h"
+
+#include <cerrno>
+#include <unistd.h>
+
+namespace tv {
+
+bool reply_succeeded(const Json& reply) {
+    if (!reply.is_object()) return false;
+    const auto it = reply.find("ok");
+    return it != reply.end() && it->is_boolean() && it->get<bool>();
+}
+
+std::string reply_error_text(const Json& reply) {
+    if (reply.is_object()) {
+        const auto it = reply.find("error");
+        if (it != reply.end() && it->is_string()) return it->get<std::string>();
+    }
+    return "unknown tarvolt error";
+}
+
+void warn(std::string_view line) {
+    std::string text = "tarvolt-ctl: ";
+    text += line;
+    text += '\n';
+    std::string_view rest = text;
+    while (!rest.empty()) {
+        const ssize_t n = ::write(STDERR_FILENO, rest.data(), rest.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return;  // nowhere left to say it
+        rest.remove_prefix(static_cast<std::size_t>(n));
+    }
+}
+
+void report_best_effort(const CallerEnv& env, std::string_view body, std::string_view label) {
+    const ControlReply reply = send_control_request(env, body);
+    if (!reply.body) {
+        warn(std::string(label) + ": " + reply.error);
+    } else if (!reply_succeeded(*reply.body)) {
+        warn(std::string(label) + ": " + reply_error_text(*reply.body));
+    }
+}
+
+Json request_or_fail(const CallerEnv& env, std::string_view body) {
+    ControlReply reply = send_control_request(env, body);
+    if (!reply.body) fail(reply.error);
+    if (!reply_succeeded(*reply.body)) fail(reply_error_text(*reply.body));
+    return std::move(*reply.body);
+}
+
+}  // namespace tv

@@ -1,0 +1,28 @@
+// The envelope of every answer: success, the error text, best-effort reports.
+#pragma once
+
+#include "cli/caller_env.h"
+#include "values/json.h"
+
+#include <string>
+#include <string_view>
+
+namespace tv {
+
+// An object whose `ok` is the JSON true; nothing else counts.
+bool reply_succeeded(const Json& reply);
+
+// The `error` string unchanged, else "unknown tarvolt error".
+std::string reply_error_text(const Json& reply);
+
+// Sends a report whose failure only warns on standard error.
+void report_best_effort(const CallerEnv& env, std::string_view body, std::string_view label);
+
+// Sends a request whose failure ends the run: the transport text, or the
+// refusal's error text.
+Json request_or_fail(const CallerEnv& env, std::string_view body);
+
+// Writes "tarvolt-ctl: {line}\n" to standard error.
+void warn(std::string_view line);
+
+}  // namespace tv

@@ -1,0 +1,59 @@
+// A scripted stand-in for the app: listens on a free loopback port, records
+// the exact bytes of every request and answers each connection as told.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+namespace tvtest {
+
+struct Request {
+    std::string raw;   // every byte received, head and body
+    std::string body;  // the bytes after the blank line
+};
+
+struct Answer {
+    std::string bytes;                    // written as they are
+    std::chrono::milliseconds delay{0};   // wait before writing
+    bool hold_open = false;               // then stay silent until the client hangs up
+};
+
+// "HTTP/1.1 {status} OK" with content-length and the JSON text as body.
+Answer json_answer(std::string_view json_text, int status = 200);
+
+using Handler = std::function<Answer(const Request&)>;
+
+class FakeApp {
+public:
+    explicit FakeApp(Handler handler);
+    // Answers in order; the last one repeats.
+    explicit FakeApp(std::vector<Answer> script);
+    ~FakeApp();
+    FakeApp(const FakeApp&) = delete;
+    FakeApp& operator=(const FakeApp&) = delete;
+
+    std::uint16_t port() const { return port_; }
+    std::vector<Request> requests() const;
+
+private:
+    void serve();
+    void handle(int fd);
+
+    Handler handler_;
+    int listen_fd_ = -1;
+    int stop_pipe_[2] = {-1, -1};
+    std::uint16_t port_ = 0;
+    std::atomic<bool> stopping_{false};
+    mutable std::mutex mutex_;
+    std::vector<Request> requests_;
+    std::thread acceptor_;
+};
+
+}  // namespace tvtest
