@@ -87,20 +87,16 @@ int send_all(int fd, std::string_view bytes) {
 }
 
 int receive_all(int fd, std::string& out) {
-    std::size_t used = out.size();
+    char buf[256 * 1024];
     for (;;) {
-        if (out.size() - used < 64 * 1024) out.resize(std::max<std::size_t>(used * 2, used + 256 * 1024));
-        const ssize_t n = ::recv(fd, out.data() + used, out.size() - used, 0);
+        const ssize_t n = ::recv(fd, buf, sizeof buf, 0);
         if (n < 0) {
             if (errno == EINTR) continue;
-            out.resize(used);
             return errno;
         }
-        if (n == 0) break;
-        used += static_cast<std::size_t>(n);
+        if (n == 0) return 0;
+        out.append(buf, static_cast<std::size_t>(n));
     }
-    out.resize(used);
-    return 0;
 }
 
 // 0, or the error number of the first step that failed.
@@ -134,8 +130,13 @@ std::string transport_error_text(int error_number, std::uint16_t port) {
 }
 
 ControlReply read_reply(std::string_view response) {
-    std::string text = decode_http_response(response);
-    make_valid_utf8(text);
+    std::string storage;
+    std::string_view text = decoded_body(response, storage);
+    std::string repaired;
+    if (!is_valid_utf8(text)) {
+        repaired = utf8_lossy(text);
+        text = repaired;
+    }
     JsonParse parsed = parse_json(text);
     if (!parsed.value) return {std::nullopt, "invalid response from the tarvolt: " + parsed.error};
     return {std::move(parsed.value), ""};

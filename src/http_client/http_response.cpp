@@ -78,11 +78,20 @@ std::string dechunk(std::string_view rest) {
 }  // namespace
 
 std::string decode_http_response(std::string_view response) {
+    std::string storage;
+    const std::string_view body = decoded_body(response, storage);
+    return storage.empty() ? std::string(body) : storage;
+}
+
+std::string_view decoded_body(std::string_view response, std::string& storage) {
     const std::size_t separator = response.find("\r\n\r\n");
-    if (response.size() < 4 || separator == std::string_view::npos) return "";
+    if (response.size() < 4 || separator == std::string_view::npos) return {};
     const std::string head = lower_head(response.substr(0, separator));
     const std::string_view rest = response.substr(separator + 4);
-    if (head.find("transfer-encoding: chunked") != std::string::npos) return dechunk(rest);
+    if (head.find("transfer-encoding: chunked") != std::string::npos) {
+        storage = dechunk(rest);
+        return storage;
+    }
 
     std::size_t line_start = 0;
     while (line_start <= head.size()) {
@@ -93,12 +102,12 @@ std::string decode_http_response(std::string_view response) {
         constexpr std::string_view name = "content-length:";
         if (line.substr(0, name.size()) == name) {
             const auto length = parse_unsigned(trim_white_space(line.substr(name.size())), 10);
-            if (!length) return std::string(rest);
-            return std::string(rest.substr(0, std::min<std::uint64_t>(*length, rest.size())));
+            if (!length) return rest;
+            return rest.substr(0, std::min<std::uint64_t>(*length, rest.size()));
         }
         line_start = line_end + 1;
     }
-    return std::string(rest);
+    return rest;
 }
 
 }  // namespace tv

@@ -9,4 +9,8 @@ namespace tv {
 // rest. Never fails; the status line is not looked at.
 std::string decode_http_response(std::string_view response);
 
+// The same without copying: a view into `response`, or into `storage` when
+// the body had to be put together from chunks.
+std::string_view decoded_body(std::string_view response, std::string& storage);
+
 }  // namespace tv

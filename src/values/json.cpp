@@ -20,7 +20,8 @@ public:
 
     Json root;
     bool too_deep = false;
-    std::size_t error_byte = 0;
+    std::size_t error_position = 0;  // bytes the reader had consumed
+    std::size_t error_token_length = 0;
     std::string error_message;
 
     bool null() { return put(Json(nullptr)); }
@@ -42,10 +43,14 @@ public:
     bool end_object() { return close(); }
     bool start_array(std::size_t) { return open(Json::array()); }
     bool end_array() { return close(); }
-    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception& ex) {
-        if (const auto* pe = dynamic_cast<const nlohmann::detail::parse_error*>(&ex)) {
-            error_byte = pe->byte;
-        }
+    bool parse_error(std::size_t position, const std::string& last_token,
+                     const nlohmann::detail::exception& ex) {
+        error_position = position;
+        // The reader's token text is exact for strings, numbers and words;
+        // before a bracket or separator it may still hold earlier text.
+        const bool structural = !last_token.empty() &&
+                                std::string_view("[]{},:").find(last_token.back()) != std::string_view::npos;
+        error_token_length = structural ? 1 : last_token.size();
         error_message = ex.what();
         return false;
     }
@@ -187,9 +192,14 @@ std::string end_of_input_description(std::string_view text) {
     const char last = s.last_significant;
     const bool in_object = s.open.back() == '{';
     if (last == ':' || (last == ',' && !in_object)) return "EOF while parsing a value";
-    if (last != '{' && last != '[' && last != ',' && last != '"' && last != '}' && last != ']' &&
-        !(last >= '0' && last <= '9')) {
-        return "EOF while parsing a value";  // inside a literal such as tru
+    if (last >= 'a' && last <= 'z') {
+        // Right after true, false or null the container is what ran out;
+        // inside a word such as tru it is the value.
+        std::size_t end = text.find_last_not_of(" \t\n\r");
+        std::size_t start = end;
+        while (start > 0 && text[start - 1] >= 'a' && text[start - 1] <= 'z') --start;
+        const std::string_view word = text.substr(start, end + 1 - start);
+        if (word != "true" && word != "false" && word != "null") return "EOF while parsing a value";
     }
     return in_object ? "EOF while parsing an object" : "EOF while parsing a list";
 }
@@ -199,7 +209,7 @@ bool contains(const std::string& haystack, std::string_view needle) {
 }
 
 std::string syntax_description(const std::string& message) {
-    if (contains(message, "expected end of input")) return "trailing characters";
+    if (contains(message, "; expected end of input")) return "trailing characters";
     if (contains(message, "number overflow")) return "number out of range";
     if (contains(message, "control character")) {
         return "control character (\\u0000-\\u001F) found while parsing a string";
@@ -218,13 +228,10 @@ std::string syntax_description(const std::string& message) {
 
 }  // namespace
 
-JsonParse parse_json(std::string_view text) {
+namespace {
+
+JsonParse parse_clean(std::string_view text) {
     JsonParse result;
-    // The reader would skip a byte order mark; JSON has none.
-    if (text.size() >= 3 && text.substr(0, 3) == "\xEF\xBB\xBF") {
-        result.error = "expected value" + position_text(text, 1);
-        return result;
-    }
     TreeBuilder builder;
     const bool ok = Json::sax_parse(text.begin(), text.end(), &builder,
                                     nlohmann::detail::input_format_t::json, true);
@@ -238,13 +245,43 @@ JsonParse parse_json(std::string_view text) {
                        position_text(text, at == std::string_view::npos ? text.size() : at + 1);
         return result;
     }
-    if (builder.error_byte > text.size()) {
+    const std::string& message = builder.error_message;
+    if (builder.error_position > text.size() ||
+        (contains(message, "unexpected end of input") && !contains(message, "last read"))) {
         result.error = end_of_input_description(text) + position_text(text, text.size());
-    } else {
-        result.error = syntax_description(builder.error_message) +
-                       position_text(text, builder.error_byte);
+        return result;
     }
+    // A whole token that does not fit is reported where it begins; a token
+    // the reader could not finish, where it broke off.
+    std::size_t at = builder.error_position;
+    if (!contains(message, "; last read: '") && !contains(message, "number overflow") &&
+        builder.error_token_length <= at) {
+        at = at - builder.error_token_length + 1;
+    }
+    result.error = syntax_description(message) + position_text(text, at);
     return result;
+}
+
+}  // namespace
+
+JsonParse parse_json(std::string_view text) {
+    // The reader would skip a byte order mark; JSON has none.
+    if (text.size() >= 3 && text.substr(0, 3) == "\xEF\xBB\xBF") {
+        return {std::nullopt, "expected value" + position_text(text, 1)};
+    }
+    // The reader takes a NUL byte for the end of the text, which would let
+    // anything after it pass unseen; a NUL is never valid JSON, so judge the
+    // text before it and report the NUL itself when that part is sound.
+    const std::size_t nul = text.find('\0');
+    if (nul == std::string_view::npos) return parse_clean(text);
+    const std::string_view before = text.substr(0, nul);
+    JsonParse head = parse_clean(before);
+    if (!head.value && head.error.rfind("EOF while", 0) != 0) return head;
+    std::string what = head.value ? "trailing characters"
+                       : scan(before).in_string
+                           ? "control character (\\u0000-\\u001F) found while parsing a string"
+                           : "expected value";
+    return {std::nullopt, what + position_text(text, nul + 1)};
 }
 
 std::string to_compact_text(const Json& value) {

@@ -1,0 +1,119 @@
+#include "cli/command_table.h"
+#include "cli/fail.h"
+#include "cli/request_body.h"
+#include "cli/usage_text.h"
+#include "cli/white_space.h"
+#include "image_tools/local_tools.h"
+
+#include <gtest/gtest.h>
+
+namespace tv {
+namespace {
+
+const std::string usage = "\n\n" + std::string(usage_text);
+
+// The compact body for the arguments, or the failure message.
+std::string outcome(std::vector<std::string> args) {
+    try {
+        const CommandSpec* spec = find_command(args.at(0));
+        if (spec == nullptr) return "no such command";
+        const ParsedArgs parsed = parse_options(*spec, std::span(args).subspan(1));
+        return to_compact_text(build_request_body(spec->name, parsed, "orchestrator"));
+    } catch (const Failure& f) {
+        return "fail: " + f.message;
+    }
+}
+
+TEST(CommandLine, BuildsBodiesInWireOrder) {
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"spawn", "--task", "fix the build", "--cli", "codex", "--skills", "a, b"},
+         R"({"command":"spawn","from":"orchestrator","task":"fix the build","skillIds":["a","b"],"mcpIds":[],"cli":"codex"})"},
+        {{"spawn", "--complexity", "alta", "--category", "c", "--effort", "e", "--cli", "qwen", "--model", "m",
+          "--mcps", ",x,,y ,", "--task", "t", "--skills", ""},
+         R"({"command":"spawn","from":"orchestrator","task":"t","skillIds":[],"mcpIds":["x","y"],"model":"m","cli":"qwen","effort":"e","category":"c","complexity":"alta"})"},
+        {{"send", "--to", "--message", "--message", "hi"},
+         R"({"command":"send","from":"orchestrator","to":"--message","message":"hi"})"},
+        {{"note", "--text", "a", "--text", "b"}, R"({"command":"note","from":"orchestrator","text":"b"})"},
+        {{"merge", "--to-main", "--to-main"}, R"({"command":"merge","from":"orchestrator","toMain":true})"},
+        {{"merge"}, R"({"command":"merge","from":"orchestrator","toMain":false})"},
+        {{"merge", "--bump", "minor", "--feature", "f"},
+         R"({"command":"merge","from":"orchestrator","featureName":"f","versionBump":"minor","toMain":false})"},
+        {{"progress"}, R"({"command":"progress","from":"orchestrator"})"},
+        {{"progress", "--discarded", "d", "--next-step", "", "--point", "p"},
+         R"({"command":"progress","from":"orchestrator","point":"p","nextStep":"","discarded":"d"})"},
+        {{"ack"}, R"({"command":"ack","from":"orchestrator"})"},
+        {{"ack", "--report", "r1"}, R"({"command":"ack","from":"orchestrator","reportId":"r1"})"},
+        {{"history", "--day", "3", "--project", "/p"},
+         R"({"command":"history","from":"orchestrator","project":"/p","day":"3"})"},
+        {{"image", "--api", "a", "--prompt", "a \"red\" kite\n", "--tool", "codex-image"},
+         R"({"command":"image","from":"orchestrator","phase":"plan","prompt":"a \"red\" kite\n","tool":"codex-image","api":"a"})"},
+        {{"video", "--out", "v.mp4", "--prompt", "p"},
+         R"({"command":"video","from":"orchestrator","phase":"plan","prompt":"p","out":"v.mp4"})"},
+        {{"artifact", "--kind", "image", "--path", "/a.png"},
+         R"({"command":"artifact","from":"orchestrator","path":"/a.png","kind":"image"})"},
+        {{"skills", "--for", "login page"}, R"({"command":"skills","from":"orchestrator","task":"login page"})"},
+        {{"models"}, R"({"command":"models","from":"orchestrator"})"},
+        {{"models", "--cli", "kimi"}, R"({"command":"models","from":"orchestrator","cli":"kimi"})"},
+        {{"install-skill", "--instructions", "do", "--description", "d", "--name", "n", "--id", "i", "--tags",
+          "t1,\u00a0t2\u3000"},
+         R"({"command":"install-skill","from":"orchestrator","id":"i","name":"n","description":"d","tags":["t1","t2"],"content":"do"})"},
+        {{"list"}, R"({"command":"list","from":"orchestrator"})"},
+        {{"standby", "--terminal", "caf\u00e9"}, "{\"command\":\"standby\",\"from\":\"orchestrator\",\"terminal\":\"caf\u00e9\"}"},
+    };
+    for (const auto& [args, body] : cases) EXPECT_EQ(outcome(args), body) << args[0];
+}
+
+TEST(CommandLine, RefusesWithExactSentences) {
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"send", "--to", "a", "--message"}, "fail: the option \"--message\" requires a value"},
+        {{"merge", "--to-main", "yes"}, "fail: unexpected argument \"yes\"" + usage},
+        {{"list", "--task", "x"}, "fail: unknown option \"--task\" for the command \"list\"" + usage},
+        {{"list", "extra"}, "fail: unexpected argument \"extra\"" + usage},
+        {{"list", ""}, "fail: unexpected argument \"\"" + usage},
+        {{"list", "-"}, "fail: unexpected argument \"-\"" + usage},
+        {{"list", "--"}, "fail: unknown option \"--\" for the command \"list\"" + usage},
+        {{"spawn", "--task=x"}, "fail: unknown option \"--task=x\" for the command \"spawn\"" + usage},
+        {{"spawn", "--help"}, "fail: unknown option \"--help\" for the command \"spawn\"" + usage},
+        {{"spawn"}, "fail: the command \"spawn\" requires --task" + usage},
+        {{"send", "--message", "m"}, "fail: the command \"send\" requires --to" + usage},
+        {{"install-skill", "--id", "i", "--name", "n"}, "fail: the command \"install-skill\" requires --description" + usage},
+        {{"spawn", "--task", "t", "--cli", "Codex", "--complexity", "x"},
+         "fail: invalid --cli value \"Codex\"; use one of: claude, codex, kimi, grok, opencode, cursor, antigravity, qwen"},
+        {{"spawn", "--task", "t", "--complexity", "Alta"},
+         "fail: invalid --complexity value \"Alta\"; use one of: alta, media, baixa"},
+        {{"models", "--cli", ""},
+         "fail: invalid --cli value \"\"; use one of: claude, codex, kimi, grok, opencode, cursor, antigravity, qwen"},
+        {{"image", "--prompt", "p", "--tool", "dall-e"}, "fail: invalid --tool value \"dall-e\"\n\n" + local_tool_list()},
+        {{"Spawn"}, "no such command"},
+    };
+    for (const auto& [args, message] : cases) EXPECT_EQ(outcome(args), message) << args[0];
+}
+
+TEST(CommandLine, TableHasEveryCommandOnce) {
+    EXPECT_EQ(command_table().size(), 23u);
+    for (const auto& spec : command_table()) EXPECT_EQ(find_command(spec.name), &spec);
+}
+
+TEST(UsageText, IsPinned) {
+    std::uint64_t hash = 0xcbf29ce484222325ULL;  // FNV-1a
+    for (const unsigned char c : usage_text) hash = (hash ^ c) * 0x100000001b3ULL;
+    EXPECT_EQ(usage_text.size(), 8810u);
+    EXPECT_EQ(std::count(usage_text.begin(), usage_text.end(), '\n'), 136);
+    EXPECT_EQ(hash, 0x764dda2ebcc64f0aULL);
+}
+
+TEST(TrimWhiteSpace, UsesTheWholeUnicodeSet) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"\t\n\v\f\r x \u0085\u00a0\u1680\u2000\u200a\u2028\u2029\u202f\u205f\u3000", "x"},
+        {"\ufeffx\ufeff", "\ufeffx\ufeff"},
+        {"\u200bx", "\u200bx"},
+        {" a \u3000 b ", "a \u3000 b"},
+        {"   ", ""},
+        {"", ""},
+    };
+    for (const auto& [text, trimmed] : cases) EXPECT_EQ(trim_white_space(text), trimmed) << text;
+    EXPECT_EQ(trim_trailing_white_space("  a\u00a0\n"), "  a");
+}
+
+}  // namespace
+}  // namespace tv

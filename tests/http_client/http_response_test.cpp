@@ -1,0 +1,39 @@
+#include "http_client/http_response.h"
+
+#include <gtest/gtest.h>
+
+namespace tv {
+namespace {
+
+TEST(DecodeHttpResponse, FindsTheBody) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"", ""},
+        {"abc", ""},
+        {"HTTP/1.1 200 OK\r\n\r\n", ""},
+        {"HTTP/1.1 200 OK\r\ncontent-length: 2\r\n", ""},
+        {"HTTP/1.1 500 Internal Server Error\r\ncontent-length: 11\r\n\r\n{\"ok\":true}xx", "{\"ok\":true}"},
+        {"HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\n01234567890123456789", "01234"},
+        {"HTTP/1.1 200 OK\r\ncontent-length:  +5 \r\n\r\n0123456789", "01234"},
+        {"HTTP/1.1 200 OK\r\ncontent-length: 5x\r\n\r\n0123456789", "0123456789"},
+        {"HTTP/1.1 200 OK\r\ncontent-length: \r\n\r\n0123", "0123"},
+        {"HTTP/1.1 200 OK\r\ncontent-length: +\r\n\r\n0123", "0123"},
+        {"HTTP/1.1 200 OK\r\ncontent-length: 99999999999999999999\r\n\r\n0123", "0123"},
+        {"HTTP/1.1 200 OK\r\ncontent-length: 100\r\n\r\n0123", "0123"},
+        {"HTTP/1.1 200 OK\r\ncontent-length: 2\r\ncontent-length: 3\r\n\r\n0123", "01"},
+        {"HTTP/1.1 200 OK\r\nx-content-length: 2\r\n\r\n0123", "0123"},
+        {"HTTP/1.1 200 OK\ncontent-length: 2\n\r\n\r\n0123", "01"},
+        {"HTTP/1.1 200 OK\r\nTransfer-Encoding: Chunked\r\n\r\n4;ext=1\r\nabcd\r\n0\r\n\r\n", "abcd"},
+        {"HTTP/1.1 200 OK\r\ntransfer-encoding: chunked\r\n\r\n2\r\nab\r\n3\r\ncde\r\n0\r\n\r\n", "abcde"},
+        {"HTTP/1.1 200 OK\r\ntransfer-encoding: chunked\r\n\r\n A \r\n0123456789\r\n0\r\n\r\n", "0123456789"},
+        {"HTTP/1.1 200 OK\r\ntransfer-encoding: chunked\r\n\r\n10\r\nabc", "abc"},
+        {"HTTP/1.1 200 OK\r\ntransfer-encoding: chunked\r\n\r\n2\r\nab\r\nzz\r\ncd\r\n", "ab"},
+        {"HTTP/1.1 200 OK\r\ntransfer-encoding: chunked\r\n\r\nffffffffffffffffff\r\nab", ""},
+        {"HTTP/1.1 200 OK\r\ntransfer-encoding:chunked\r\ncontent-length: 3\r\n\r\n4\r\nabcd", "4\r\n"},
+        {"HTTP/1.1 200 OK\r\nTRANSFER-\u212aNCODING: chunked\r\n\r\n1\r\na\r\n", "1\r\na\r\n"},
+        {"HTTP/1.1 200 OK\r\n\xff\xfe\r\ncontent-length: 1\r\n\r\nab", "a"},
+    };
+    for (const auto& [response, body] : cases) EXPECT_EQ(decode_http_response(response), body) << response;
+}
+
+}  // namespace
+}  // namespace tv

@@ -1,0 +1,94 @@
+#include "values/json.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+
+namespace tv {
+namespace {
+
+std::string parse_error(std::string_view text) {
+    const JsonParse p = parse_json(text);
+    EXPECT_FALSE(p.value) << text;
+    return p.error;
+}
+
+TEST(ParseJson, ErrorsSayWhatAndWhere) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"", "EOF while parsing a value at line 1 column 0"},
+        {"   \n", "EOF while parsing a value at line 2 column 0"},
+        {"abc", "expected value at line 1 column 1"},
+        {"{\"ok\":true} x", "trailing characters at line 1 column 13"},
+        {"{\"ok\":true}\n\n  x", "trailing characters at line 3 column 3"},
+        {"{\"ok\":", "EOF while parsing a value at line 1 column 6"},
+        {"{\"ok\":true", "EOF while parsing an object at line 1 column 10"},
+        {"[1,2", "EOF while parsing a list at line 1 column 4"},
+        {"\"abc", "EOF while parsing a string at line 1 column 4"},
+        {"tru", "EOF while parsing a value at line 1 column 3"},
+        {"[1,]", "expected value at line 1 column 4"},
+        {"{1:2}", "key must be a string at line 1 column 2"},
+        {"{\"a\" 2}", "expected `:` at line 1 column 6"},
+        {"[1 2]", "expected `,` or `]` at line 1 column 4"},
+        {"{\"a\":1 \"b\"}", "expected `,` or `}` at line 1 column 8"},
+        {"1e400", "number out of range at line 1 column 5"},
+        {"[\"a\x01\"]", "control character (\\u0000-\\u001F) found while parsing a string at line 1 column 4"},
+        {std::string("\0", 1), "expected value at line 1 column 1"},
+        {std::string("{\"ok\":true}\0x", 13), "trailing characters at line 1 column 12"},
+        {std::string("[\"a\0\"]", 6), "control character (\\u0000-\\u001F) found while parsing a string at line 1 column 4"},
+        {std::string("[1 2\0]", 6), "expected `,` or `]` at line 1 column 4"},
+        {"{\"ok\":true} \"x\"", "trailing characters at line 1 column 13"},
+        {"{\"ok\":true} 123", "trailing characters at line 1 column 13"},
+        {"[1.x]", "invalid number at line 1 column 4"},
+        {"\xEF\xBB\xBF{}", "expected value at line 1 column 1"},
+    };
+    for (const auto& [text, error] : cases) EXPECT_EQ(parse_error(text), error) << text;
+}
+
+TEST(ParseJson, NestingStopsAtTheLimit) {
+    const std::string ok = std::string(128, '[') + std::string(128, ']');
+    EXPECT_TRUE(parse_json(ok).value);
+    const std::string deep = std::string(129, '[') + std::string(129, ']');
+    EXPECT_EQ(parse_error(deep), "recursion limit exceeded at line 1 column 129");
+    const std::string objects = [] {
+        std::string s;
+        for (int i = 0; i < 129; ++i) s += "{\"a\":";
+        return s + "1" + std::string(129, '}');
+    }();
+    EXPECT_EQ(parse_error(objects), "recursion limit exceeded at line 1 column 641");
+    // A million levels must be refused early, not by recursion.
+    EXPECT_EQ(parse_error(std::string(1000000, '[')), "recursion limit exceeded at line 1 column 129");
+}
+
+TEST(ParseJson, KeepsOrderAndNumberKinds) {
+    const JsonParse p = parse_json(R"({"b":1,"a":2,"b":3,"u":18446744073709551615,"i":-5,"f":2.0,"z":-0,"big":18446744073709551616})");
+    ASSERT_TRUE(p.value);
+    EXPECT_EQ(to_compact_text(*p.value),
+              R"({"b":3,"a":2,"u":18446744073709551615,"i":-5,"f":2.0,"z":-0.0,"big":1.8446744073709552e+19})");
+    EXPECT_TRUE(p.value->at("u").is_number_unsigned());
+    EXPECT_TRUE(p.value->at("i").is_number_integer() && !p.value->at("i").is_number_unsigned());
+    EXPECT_TRUE(p.value->at("f").is_number_float());
+    EXPECT_TRUE(p.value->at("z").is_number_float() && std::signbit(p.value->at("z").get<double>()));
+}
+
+TEST(ParseJson, ManyKeysAndRepeatsStayLinear) {
+    std::string text = "{";
+    for (int i = 0; i < 200000; ++i) text += "\"k" + std::to_string(i % 100000) + "\":" + std::to_string(i) + ",";
+    text.back() = '}';
+    const JsonParse p = parse_json(text);
+    ASSERT_TRUE(p.value);
+    EXPECT_EQ(p.value->size(), 100000u);
+    EXPECT_EQ(p.value->begin().key(), "k0");
+    EXPECT_EQ(p.value->at("k0"), 100000);
+}
+
+TEST(CompactText, EscapesOnlyWhatJsonNeeds) {
+    Json v = Json::object();
+    v["s"] = "q\" b\\ \b\t\n\f\r \x01\x1f\x7f / caf\u00e9";
+    v["t"] = true;
+    v["n"] = nullptr;
+    v["l"] = Json::array({"a"});
+    EXPECT_EQ(to_compact_text(v),
+              "{\"s\":\"q\\\" b\\\\ \\b\\t\\n\\f\\r \\u0001\\u001f\x7f / caf\u00e9\",\"t\":true,\"n\":null,\"l\":[\"a\"]}");
+}
+
+}  // namespace
+}  // namespace tv
