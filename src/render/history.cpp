@@ -1,9 +1,97 @@
 #include "render/history.h"
 
-#include "cli/fail.h"
+#include "render/history_text.h"
+#include "values/guarded_list.h"
+
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 namespace tv {
+namespace {
 
-std::string render_history(const Json&) { fail("this build cannot show the answer to history yet"); }
+// Lines joined by "\n", built in one string: a history can run to megabytes.
+class Lines {
+public:
+    void add(std::string_view line) {
+        if (!first_) text_ += '\n';
+        first_ = false;
+        text_ += line;
+    }
+    std::string take() { return std::move(text_); }
+
+private:
+    std::string text_;
+    bool first_ = true;
+};
+
+constexpr std::string_view task_indent = "    ";
+
+void add_task(Lines& lines, const Json& task) {
+    lines.add("  tarefa: " + one_line_text(read_property(task, "text")) + " [" +
+              value_text(read_property(task, "outcome")) + "]");
+    lines.add(labelled_line(task_indent, "painel",
+                            value_text(read_property(task, "panelName")) + " (" +
+                                value_text(read_property(task, "panelId")) + ")"));
+    lines.add(labelled_line(task_indent, "tokens", tokens_text(&task)));
+    lines.add(labelled_line(task_indent, "tempo", duration_text(read_property(task, "elapsedSeconds"))));
+    const Json& models = counted_list(&task, "models", "responseBody history models are not iterable");
+    lines.add(labelled_line(task_indent, "modelos", models.empty() ? "—" : join_texts(models)));
+    lines.add(labelled_line(task_indent, "custo", task_cost_text(read_property(task, "costUsd"))));
+    const Json& commits = counted_list(&task, "commits", "responseBody history commits are not iterable");
+    lines.add(labelled_line(task_indent, "commits", commits.empty() ? "—" : ""));
+    for (const Json& commit : commits) {
+        lines.add("      " + value_text(read_property(commit, "sha")) + "  " +
+                  one_line_text(read_property(commit, "subject")));
+    }
+}
+
+void add_request(Lines& lines, const Json& request, const std::string& summary) {
+    lines.add("pedido: " + summary);
+    for (const std::string& line : totals_lines(read_property(request, "totals"))) lines.add(line);
+    const Json& tasks = counted_list(&request, "tasks", "responseBody history tasks are not iterable");
+    if (tasks.empty()) lines.add("  (nenhuma tarefa registrada)");
+    for (const Json& task : tasks) add_task(lines, task);
+    lines.add("");
+}
+
+void add_day(Lines& lines, const Json& day, const std::string& project) {
+    const Json& requests = counted_list(&day, "requests", "responseBody.days requests are not iterable");
+    std::vector<std::string> summaries;
+    summaries.reserve(requests.size());
+    std::string heading = "dia " + value_text(read_property(day, "day")) + " — foi feito: ";
+    for (const Json& request : requests) {
+        if (!summaries.empty()) heading += "; ";
+        summaries.push_back(one_line_text(read_property(request, "summary")));
+        heading += summaries.back();
+    }
+    lines.add(heading);
+    lines.add("projeto: " + project);
+    lines.add("");
+    for (std::size_t i = 0; i < requests.size(); ++i) add_request(lines, requests[i], summaries[i]);
+    const Value totals = read_property(day, "totals");
+    lines.add("TOTAL DO DIA");
+    for (const std::string& line : totals_lines(totals)) lines.add(line);
+    lines.add("*** VALOR TOTAL EM DÓLARES: " +
+              cost_text(read_property(totals, "costUsd"), read_property(totals, "unpricedTaskCount")) + " ***");
+}
+
+}  // namespace
+
+std::string render_history(const Json& reply) {
+    const Json& days = counted_list(&reply, "days", "responseBody.days is not iterable");
+    const std::string project = value_text(read_property(reply, "projectKey"));
+    if (days.empty()) return "nenhum histórico encontrado para os filtros informados (projeto: " + project + ")";
+    Lines lines;
+    bool first_day = true;
+    for (const Json& day : days) {
+        // Days are set apart by one blank line; the last has none after it.
+        if (!first_day) lines.add("");
+        first_day = false;
+        add_day(lines, day, project);
+    }
+    return lines.take();
+}
 
 }  // namespace tv

@@ -1,0 +1,185 @@
+#include "render/history.h"
+
+#include "cli/fail.h"
+#include "support/fake_app.h"
+#include "support/run_ctl.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace tv {
+namespace {
+
+Json reply_of(const std::string& text) {
+    JsonParse parsed = parse_json(text);
+    EXPECT_TRUE(parsed.value.has_value()) << parsed.error;
+    return parsed.value ? std::move(*parsed.value) : Json();
+}
+
+std::string joined(const std::vector<std::string>& lines) {
+    std::string out;
+    for (std::size_t i = 0; i < lines.size(); ++i) out += (i ? "\n" : "") + lines[i];
+    return out;
+}
+
+std::string failure_of(const std::string& reply_text) {
+    try {
+        render_history(reply_of(reply_text));
+    } catch (const Failure& f) {
+        return f.message;
+    }
+    return "(no failure)";
+}
+
+const char* const one_day_reply = R"({"ok":true,"projectKey":"/w/app","days":[
+  {"day":"2026-03-04","requests":[
+    {"summary":"  Corrigir\r\nlogin ","totals":{"taskCount":1234,"agentCount":"1","modelCount":2.5,"commitCount":null,
+       "totalTokens":1234567,"inputTokens":1000000,"cachedInputTokens":200000,"outputTokens":34567,
+       "elapsedSeconds":3725,"costUsd":1.03125,"unpricedTaskCount":1},
+     "tasks":[
+       {"text":"fix\nlogin","outcome":"done","panelName":"api-2","panelId":7,"totalTokens":1234567,
+        "inputTokens":1000000,"cachedInputTokens":200000,"outputTokens":34567,"elapsedSeconds":3725,
+        "models":["gpt-x",null,3],"costUsd":1.03125,
+        "commits":[{"sha":"abc123","subject":"fix login\n"},{"sha":"def456","subject":"add test"}]},
+       {"text":"review","outcome":"failed","panelName":"rev","panelId":"p-9","models":[],"costUsd":null,
+        "commits":[]}]},
+    {"summary":"Docs","totals":null,"tasks":[]}],
+   "totals":{"taskCount":2,"agentCount":1,"modelCount":2,"commitCount":2,"totalTokens":1234567,
+     "inputTokens":1000000,"cachedInputTokens":200000,"outputTokens":34567,"elapsedSeconds":90061,
+     "costUsd":0,"unpricedTaskCount":3}}]})";
+
+const std::vector<std::string> no_totals = {
+    "  execução        undefined tarefa(s) | undefined agente(s) | undefined modelo(s) | undefined commit(s)",
+    "  tokens          undefined (entrada undefined, cache undefined, saída undefined)",
+    "  tempo total     0h 00m 00s",
+    "  custo           $NaN + undefined tarefa(s) sem preço",
+};
+
+TEST(RenderHistory, LaysOutOneDay) {
+    std::vector<std::string> lines = {
+        "dia 2026-03-04 — foi feito: Corrigir login; Docs",
+        "projeto: /w/app",
+        "",
+        "pedido: Corrigir login",
+        "  execução        1234 tarefa(s) | 1 agente(s) | 2.5 modelo(s) | null commit(s)",
+        "  tokens          1.234.567 (entrada 1.000.000, cache 200.000, saída 34.567)",
+        "  tempo total     1h 02m 05s",
+        "  custo           $1.0312 + 1 tarefa(s) sem preço",
+        "  tarefa: fix login [done]",
+        "    painel          api-2 (7)",
+        "    tokens          1.234.567 (entrada 1.000.000, cache 200.000, saída 34.567)",
+        "    tempo           1h 02m 05s",
+        "    modelos         gpt-x, null, 3",
+        "    custo           $1.0312",
+        "    commits         ",
+        "      abc123  fix login",
+        "      def456  add test",
+        "  tarefa: review [failed]",
+        "    painel          rev (p-9)",
+        "    tokens          undefined (entrada undefined, cache undefined, saída undefined)",
+        "    tempo           0h 00m 00s",
+        "    modelos         —",
+        "    custo           sem preço",
+        "    commits         —",
+        "",
+        "pedido: Docs",
+    };
+    lines.insert(lines.end(), no_totals.begin(), no_totals.end());
+    lines.insert(lines.end(), {
+        "  (nenhuma tarefa registrada)",
+        "",
+        "TOTAL DO DIA",
+        "  execução        2 tarefa(s) | 1 agente(s) | 2 modelo(s) | 2 commit(s)",
+        "  tokens          1.234.567 (entrada 1.000.000, cache 200.000, saída 34.567)",
+        "  tempo total     25h 01m 01s",
+        "  custo           desconhecido (3 tarefa(s) sem preço)",
+        "*** VALOR TOTAL EM DÓLARES: desconhecido (3 tarefa(s) sem preço) ***",
+    });
+    EXPECT_EQ(render_history(reply_of(one_day_reply)), joined(lines));
+}
+
+const char* const two_day_reply = R"({"ok":true,"days":[
+  {"day":"2026-03-04","projectKey":"ignored","requests":[{"summary":"a\nb","tasks":[]}],"totals":"x"},
+  {"day":"2026-03-05","requests":[]}],
+  "pending":{"runningTasks":1}})";
+
+std::vector<std::string> two_day_lines() {
+    std::vector<std::string> lines = {"dia 2026-03-04 — foi feito: a b", "projeto: undefined", "", "pedido: a b"};
+    lines.insert(lines.end(), no_totals.begin(), no_totals.end());
+    lines.insert(lines.end(), {"  (nenhuma tarefa registrada)", "", "TOTAL DO DIA"});
+    lines.insert(lines.end(), no_totals.begin(), no_totals.end());
+    lines.insert(lines.end(), {"*** VALOR TOTAL EM DÓLARES: $NaN + undefined tarefa(s) sem preço ***", "",
+                               "dia 2026-03-05 — foi feito: ", "projeto: undefined", "", "TOTAL DO DIA"});
+    lines.insert(lines.end(), no_totals.begin(), no_totals.end());
+    lines.push_back("*** VALOR TOTAL EM DÓLARES: $NaN + undefined tarefa(s) sem preço ***");
+    return lines;
+}
+
+TEST(RenderHistory, SetsDaysApartByOneBlankLine) {
+    EXPECT_EQ(render_history(reply_of(two_day_reply)), joined(two_day_lines()));
+}
+
+TEST(RenderHistory, EmptyHistoryNamesTheProject) {
+    EXPECT_EQ(render_history(reply_of(R"({"ok":true,"days":[],"projectKey":"/w/app"})")),
+              "nenhum histórico encontrado para os filtros informados (projeto: /w/app)");
+    EXPECT_EQ(render_history(reply_of(R"({"ok":true,"days":[]})")),
+              "nenhum histórico encontrado para os filtros informados (projeto: undefined)");
+}
+
+TEST(RenderHistory, WrongShapedListsEndTheRun) {
+    const std::string undefined = "Cannot read properties of undefined (reading 'length')";
+    const std::string null = "Cannot read properties of null (reading 'length')";
+    // A task whose lists are given by the case; everything else well formed.
+    const auto with_task = [](const std::string& task) {
+        return R"({"days":[{"day":"d","requests":[{"summary":"s","tasks":[)" + task + "]}]}]}";
+    };
+    const std::pair<std::string, std::string> cases[] = {
+        {"{}", undefined},
+        {R"({"days":null})", null},
+        {R"({"days":"x"})", "responseBody.days is not iterable"},
+        {R"({"days":{}})", "responseBody.days is not iterable"},
+        {R"({"days":[1]})", undefined},
+        {R"({"days":[{"requests":null}]})", null},
+        {R"({"days":[{"requests":7}]})", "responseBody.days requests are not iterable"},
+        {R"({"days":[{"requests":[{}]}]})", undefined},
+        {R"({"days":[{"requests":["s"]}]})", undefined},
+        {R"({"days":[{"requests":[{"tasks":{}}]}]})", "responseBody history tasks are not iterable"},
+        {with_task("5"), undefined},
+        {with_task(R"({"commits":[]})"), undefined},
+        {with_task(R"({"models":null,"commits":[]})"), null},
+        {with_task(R"({"models":"a","commits":[]})"), "responseBody history models are not iterable"},
+        {with_task(R"({"models":[]})"), undefined},
+        {with_task(R"({"models":[],"commits":null})"), null},
+        {with_task(R"({"models":[],"commits":{"sha":"a"}})"), "responseBody history commits are not iterable"},
+        // The first wrong list in report order decides.
+        {with_task(R"({"models":[],"commits":1},{"commits":[]})"), "responseBody history commits are not iterable"},
+        {with_task(R"({"models":7,"commits":null})"), "responseBody history models are not iterable"},
+        {R"({"days":[{"requests":[{"tasks":"x"}]},{"requests":null}]})", "responseBody history tasks are not iterable"},
+        {R"({"days":[{"requests":[{"tasks":[]}]},{"requests":null}]})", null},
+    };
+    for (const auto& [reply, message] : cases) EXPECT_EQ(failure_of(reply), message) << reply;
+}
+
+TEST(HistoryCommand, PrintsTheReportThroughTheFrame) {
+    tvtest::FakeApp app({tvtest::json_answer(two_day_reply)});
+    const auto run = tvtest::run_ctl({"history", "--day", "2026-03-04"}, tvtest::pane_env(app.port()));
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out, joined(two_day_lines()) + "\npending: 1 task(s) still running\n");
+    const auto requests = app.requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].body, R"({"command":"history","from":"orchestrator","day":"2026-03-04"})");
+}
+
+TEST(HistoryCommand, WrongShapeLeavesStandardOutputEmpty) {
+    tvtest::FakeApp app({tvtest::json_answer(
+        R"({"ok":true,"days":[{"day":"d","requests":[{"summary":"s","tasks":[{"models":[],"commits":"x"}]}]}]})")});
+    const auto run = tvtest::run_ctl({"history"}, tvtest::pane_env(app.port()));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "tarvolt-ctl: responseBody history commits are not iterable\n");
+}
+
+}  // namespace
+}  // namespace tv
