@@ -1,13 +1,87 @@
 #include "render/merge_models_skills.h"
 
-#include "cli/fail.h"
+#include "values/guarded_list.h"
+#include "values/value_text.h"
+
+#include <string_view>
+#include <vector>
 
 namespace tv {
+namespace {
 
-std::string render_merge(const Json&) { fail("this build cannot show the answer to merge yet"); }
-std::string render_models(const Json&) { fail("this build cannot show the answer to models yet"); }
-std::string render_skills(const Json&) { fail("this build cannot show the answer to skills yet"); }
-std::string render_quota(const Json&) { fail("this build cannot show the answer to quota yet"); }
-std::string render_install_skill(const Json&) { fail("this build cannot show the answer to install-skill yet"); }
+std::string join_lines(const std::vector<std::string>& lines) {
+    std::string out;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i > 0) out += '\n';
+        out += lines[i];
+    }
+    return out;
+}
+
+std::string field(const Json& holder, std::string_view key) { return value_text(read_property(holder, key)); }
+
+const std::string six_spaces(6, ' ');
+
+// One entry of `models`: its ids line, then its error and turned-off lines.
+void append_cli_lines(const Json& entry, std::vector<std::string>& lines) {
+    const Json& models = counted_list(&entry, "models", "entry.models is not iterable");
+    const std::string name = "  " + field(entry, "cliId") + " (" + field(entry, "displayName") + ")";
+    if (models.empty()) {
+        lines.push_back(name + ": no id available");
+    } else {
+        lines.push_back(name + " [" + field(entry, "source") + "]: " + join_texts(models));
+    }
+    if (const Value error = read_property(entry, "errorMessage")) lines.push_back(six_spaces + value_text(error));
+    const Json& disabled = counted_list(&entry, "disabledModels", "entry.disabledModels is not iterable");
+    if (!disabled.empty()) lines.push_back(six_spaces + "turned off on the setup screen: " + join_texts(disabled));
+}
+
+}  // namespace
+
+std::string render_merge(const Json& reply) {
+    const Value outcome = read_property(reply, "outcome");
+    const std::string folder = " (folder: " + field(reply, "folderPath") + ")";
+    if (is_string(outcome, "nothing-to-integrate")) return "nothing to integrate: " + field(reply, "detail") + folder;
+    if (is_string(outcome, "feature-published")) {
+        return "feature branch published: " + field(reply, "featureBranch") + " at " + field(reply, "headCommit") +
+               folder + "\n" + field(reply, "detail");
+    }
+    std::string body = "workstation integrated: " + field(reply, "featureBranch") + " -> " +
+                       field(reply, "mainBranch") + " (" + field(reply, "mergedCommit") + ")";
+    const Value release = read_property(reply, "release");
+    if (is_present_and_not_null(release)) {
+        body += "\nversion " + value_text(read_property(release, "previousVersion")) + " -> " +
+                value_text(read_property(release, "version")) + " (" +
+                value_text(read_property(release, "bumpLevel")) + " bump), local tag " +
+                value_text(read_property(release, "tagName")) + "; the tag is NOT pushed";
+    }
+    return body;
+}
+
+std::string render_models(const Json& reply) {
+    const Json& clis = counted_list(&reply, "clis", "responseBody.clis is not iterable");
+    if (clis.empty()) return "no CLI is enabled on this workstation";
+    std::vector<std::string> lines{"model ids accepted by --model, asked of each CLI on this machine:"};
+    for (const Json& entry : clis) append_cli_lines(entry, lines);
+    return join_lines(lines);
+}
+
+std::string render_skills(const Json& reply) {
+    const Json& matches = counted_list(&reply, "matches", "responseBody.matches is not iterable");
+    if (matches.empty()) return "no catalog entry matches this task; spawn without --skills/--mcps";
+    std::vector<std::string> lines{"catalog entries relevant to: " + field(reply, "task")};
+    for (const Json& m : matches) {
+        lines.push_back("  [" + field(m, "kind") + "] " + field(m, "id") + " (score " + field(m, "score") +
+                        "): " + field(m, "name") + " - " + field(m, "description"));
+    }
+    return join_lines(lines);
+}
+
+std::string render_quota(const Json& reply) { return field(reply, "renderedSnapshot"); }
+
+std::string render_install_skill(const Json& reply) {
+    return "app skill installed: " + field(reply, "skillId") + " (" + field(reply, "skillName") +
+           "); it is enabled and visible in Settings > Skills";
+}
 
 }  // namespace tv
