@@ -1,16 +1,170 @@
 #include "render/ledger.h"
 
-#include "cli/fail.h"
+#include "values/guarded_list.h"
+#include "values/value_text.h"
+
+#include <vector>
 
 namespace tv {
+namespace {
 
-std::string render_done(const Json&) { fail("this build cannot show the answer to done yet"); }
-std::string render_progress(const Json&) { fail("this build cannot show the answer to progress yet"); }
-std::string render_artifact(const Json&) { fail("this build cannot show the answer to artifact yet"); }
-std::string render_request(const Json&) { fail("this build cannot show the answer to request yet"); }
-std::string render_note(const Json&) { fail("this build cannot show the answer to note yet"); }
-std::string render_inbox(const Json&) { fail("this build cannot show the answer to inbox yet"); }
-std::string render_ack(const Json&) { fail("this build cannot show the answer to ack yet"); }
-std::string render_status(const Json&) { fail("this build cannot show the answer to status yet"); }
+std::string joined_lines(const std::vector<std::string>& lines) {
+    std::string out;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i > 0) out += '\n';
+        out += lines[i];
+    }
+    return out;
+}
+
+std::string text_of(Value holder, std::string_view key) { return value_text(read_property(holder, key)); }
+
+// The fields of the marco you are replacing that this call left unmentioned.
+std::string carried_body(const Json& reply) {
+    const std::string recorded = "progress recorded in the workstation ledger";
+    const Value carried = read_property(reply, "carried");
+    if (carried == nullptr || !carried->is_array() || carried->empty()) return recorded;
+    std::vector<std::string> lines = {
+        recorded,
+        "kept from the marco you are replacing, because this call did not mention them:",
+    };
+    for (const Json& c : *carried) {
+        lines.push_back("  " + field_label(text_of(&c, "field")) + ": " + text_of(&c, "value") +
+                        " (stated at " + text_of(&c, "at") + ")");
+    }
+    lines.push_back("retire one by passing it empty, like --next-step \"\"");
+    return joined_lines(lines);
+}
+
+std::string marco_body(Value marco) {
+    const std::string at = text_of(marco, "at");
+    std::vector<std::string> lines = {"marco recorded at " + at, "point: " + text_of(marco, "point")};
+    for (const std::string key : {"uncommitted", "nextStep", "discarded"}) {
+        const std::string text = text_of(marco, key);
+        if (text.empty()) continue;
+        // A field stated together with the marco itself needs no time of its own.
+        std::string stated;
+        const Value stated_at = read_property(marco, key + "At");
+        if (is_present_and_not_null(stated_at)) {
+            const std::string stated_text = value_text(stated_at);
+            if (stated_text != at) stated = " (stated at " + stated_text + ")";
+        }
+        lines.push_back(field_label(key) + ": " + text + stated);
+    }
+    return joined_lines(lines);
+}
+
+std::string panel_lines(const Json& p) {
+    const Value process = read_property(p, "terminalStatus");
+    const Value task = read_property(p, "taskText");
+    const Value task_status = read_property(p, "taskStatus");
+    std::string line = "  " + text_of(&p, "name") + "  [" + text_of(&p, "role") + "]  " +
+                       (is_not_null(process) ? value_text(process) : "no process") + "  " +
+                       (is_not_null(task) ? "\"" + value_text(task) + "\"" : "no task recorded");
+    if (is_not_null(task_status)) line += " [" + value_text(task_status) + "]";
+    if (is_truthy(read_property(p, "reportUnread"))) line += "  REPORT NOT READ";
+    const Value point = read_property(p, "progressPoint");
+    if (is_not_null(point)) line += "\n    marco: " + value_text(point);
+    return line;
+}
+
+}  // namespace
+
+std::string field_label(std::string_view key) {
+    return key == "nextStep" ? std::string("next step") : std::string(key);
+}
+
+std::string render_done(const Json& reply) {
+    if (is_false(read_property(reply, "delivered"))) {
+        return "report saved in the workstation ledger, but it did NOT reach the orchestrator terminal; it is "
+               "waiting in its inbox. This terminal stays visible and idle until the orchestrator accepts it, "
+               "then moves to standby";
+    }
+    return "report delivered to the orchestrator; this terminal stays visible and idle until the orchestrator "
+           "accepts it, then moves to standby";
+}
+
+std::string render_progress(const Json& reply) {
+    const Value marco = read_property(reply, "marco");
+    if (marco == nullptr) return carried_body(reply);
+    if (marco->is_null()) {
+        return "no marco recorded yet; record one with \"tarvolt-ctl progress --point <where you are>\"";
+    }
+    return marco_body(marco);
+}
+
+std::string render_artifact(const Json& reply) {
+    return "artifact declared: " + text_of(&reply, "path") + " (" + text_of(&reply, "bytes") + " bytes, kind " +
+           text_of(&reply, "kind") + ")";
+}
+
+std::string render_request(const Json&) { return "user request recorded in the workstation ledger"; }
+
+std::string render_note(const Json&) { return "note recorded in the workstation ledger"; }
+
+std::string render_inbox(const Json& reply) {
+    const Json& reports = counted_list(&reply, "reports", "responseBody.reports is not iterable");
+    if (reports.empty()) return "no unread report";
+    std::vector<std::string> lines;
+    for (const Json& r : reports) {
+        lines.push_back("--- report " + text_of(&r, "reportId") + " from " + text_of(&r, "from") + " at " +
+                        text_of(&r, "at"));
+        const Value task = read_property(r, "taskText");
+        if (is_not_null(task)) lines.push_back("task: " + value_text(task));
+        const Value issue = read_property(r, "issue");
+        lines.push_back(is_present(issue) ? "(unavailable: " + value_text(issue) + ")" : text_of(&r, "text"));
+        lines.push_back("");
+    }
+    lines.push_back("acknowledge them with \"tarvolt-ctl ack\" once you have read them");
+    return joined_lines(lines);
+}
+
+std::string render_ack(const Json& reply) {
+    const Json& ids =
+        counted_list(&reply, "acknowledgedReportIds", "responseBody.acknowledgedReportIds.length is not a number");
+    if (ids.empty()) return "no report needed acknowledging";
+
+    struct Clause {
+        const char* key;
+        const char* lead;
+    };
+    static constexpr Clause clauses[] = {
+        {"closedTerminalNames", "; closed for good, their work is in your worktree: "},
+        {"closedWithoutCommitsTerminalNames", "; closed for good, no commits on their branch: "},
+        {"closedInPlainFolderTerminalNames",
+         "; closed for good, they worked directly in your folder and there was nothing to merge: "},
+        {"keptTerminalNames", "; still open because their work did not reach your worktree: "},
+    };
+    // Every list is checked before any text is built, so a bad one late in
+    // the order still wins over a good one before it.
+    std::vector<const Json*> lists;
+    for (const Clause& clause : clauses) {
+        const std::string key = clause.key;
+        lists.push_back(&counted_list(&reply, key, "responseBody." + key + ".join is not a function"));
+    }
+    std::string line = "acknowledged " + std::to_string(ids.size()) + " report(s)";
+    for (std::size_t i = 0; i < lists.size(); ++i) {
+        if (!lists[i]->empty()) line += clauses[i].lead + join_texts(*lists[i]);
+    }
+    return line;
+}
+
+std::string render_status(const Json& reply) {
+    std::vector<std::string> lines = {"workstation: " + text_of(&reply, "workstationName")};
+    const Value worktree = read_property(reply, "worktreePath");
+    if (is_not_null(worktree)) {
+        const Value branch = read_property(reply, "branchName");
+        const Value head = read_property(reply, "headCommit");
+        const std::string on = is_not_null(branch) ? " on " + value_text(branch) : "";
+        const std::string at = is_not_null(head) ? " at " + value_text(head) : "";
+        lines.push_back("worktree: " + value_text(worktree) + on + at);
+    }
+    lines.push_back("");
+    lines.push_back("panels:");
+    const Json& panels = counted_list(&reply, "panels", "responseBody.panels is not iterable");
+    if (panels.empty()) lines.push_back("  (none)");
+    for (const Json& p : panels) lines.push_back(panel_lines(p));
+    return joined_lines(lines);
+}
 
 }  // namespace tv

@@ -1,13 +1,86 @@
 #include "render/lifecycle.h"
 
-#include "cli/fail.h"
-
 namespace tv {
+namespace {
 
-std::string render_spawn(const Json&) { fail("this build cannot show the answer to spawn yet"); }
-std::string render_send(const Json&) { fail("this build cannot show the answer to send yet"); }
-std::string render_standby(const Json&) { fail("this build cannot show the answer to standby yet"); }
-std::string render_resume(const Json&) { fail("this build cannot show the answer to resume yet"); }
-std::string render_close(const Json&) { fail("this build cannot show the answer to close yet"); }
+std::string joined(const std::vector<std::string>& parts, std::string_view separator) {
+    std::string out;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        if (i > 0) out += separator;
+        out += parts[i];
+    }
+    return out;
+}
+
+std::string text_of(const Json& reply, std::string_view key) {
+    return value_text(read_property(reply, key));
+}
+
+}  // namespace
+
+std::vector<std::string> routing_parts(Value v) {
+    std::vector<std::string> parts;
+    for (const char* key : {"model", "effort", "category"}) {
+        const Value member = read_property(v, key);
+        if (is_present(member)) parts.push_back(std::string(key) + " " + value_text(member));
+    }
+    return parts;
+}
+
+std::vector<std::string> warning_lines(const Json& reply) {
+    std::vector<std::string> lines;
+    const Value warnings = read_property(reply, "mcpWarnings");
+    if (warnings == nullptr || !warnings->is_array()) return lines;
+    for (const Json& warning : *warnings) {
+        if (warning.is_string()) lines.push_back("warning: " + warning.get_ref<const std::string&>());
+    }
+    return lines;
+}
+
+std::string render_spawn(const Json& reply) {
+    std::vector<std::string> parts = routing_parts(&reply);
+    const Value cli = read_property(reply, "cliId");
+    if (is_present(cli)) parts.insert(parts.begin(), "cli " + value_text(cli));
+    const std::string routing = parts.empty() ? "" : " (" + joined(parts, ", ") + ")";
+
+    std::vector<std::string> lines = {"subterminal created: " + text_of(reply, "terminalName") + routing};
+    const Value image_tool = read_property(reply, "imageTool");
+    if (is_present(image_tool)) {
+        lines.push_back("image tool for this task: " + value_text(image_tool) +
+                        " (the CLI above only runs its command)");
+    }
+    const Value fallback = read_property(reply, "fallbackReason");
+    if (is_present(fallback)) lines.push_back("leaderboard routing: " + value_text(fallback));
+    for (std::string& line : warning_lines(reply)) lines.push_back(std::move(line));
+    return joined(lines, "\n");
+}
+
+std::string render_send(const Json& reply) {
+    std::vector<std::string> lines = {"message sent"};
+    for (std::string& line : warning_lines(reply)) lines.push_back(std::move(line));
+    return joined(lines, "\n");
+}
+
+std::string render_standby(const Json& reply) {
+    const std::string name = text_of(reply, "terminalName");
+    return "subterminal moved to standby: " + name +
+           " (pane hidden; same live CLI context preserved; resume it without a task with "
+           "\"tarvolt-ctl resume --terminal " +
+           name + "\")";
+}
+
+std::string render_resume(const Json& reply) {
+    return "subterminal resumed: " + text_of(reply, "terminalName") + " (" + text_of(reply, "status") +
+           "; same live CLI and prior context restored; no task was assigned)";
+}
+
+std::string render_close(const Json& reply) {
+    const std::string name = text_of(reply, "terminalName");
+    if (is_string(read_property(reply, "disposition"), "standby")) {
+        return "subterminal moved to standby: " + name +
+               " (same live CLI context preserved; close this standby name again to terminate it)";
+    }
+    return "subterminal terminated: " + name + " (its live CLI context is no longer recoverable)";
+}
 
 }  // namespace tv

@@ -1,8 +1,12 @@
+// Replies to the commands that open, message, park, bring back and end
+// subterminals.
 #pragma once
 
 #include "values/json.h"
+#include "values/value_text.h"
 
 #include <string>
+#include <vector>
 
 namespace tv {
 
@@ -11,5 +15,13 @@ std::string render_send(const Json& reply);
 std::string render_standby(const Json& reply);
 std::string render_resume(const Json& reply);
 std::string render_close(const Json& reply);
+
+// "model …", "effort …", "category …" for each of those members that `v`
+// has (null included); empty when `v` is not an object.
+std::vector<std::string> routing_parts(Value v);
+
+// "warning: {text}" for each string in the reply's `mcpWarnings` array;
+// other elements, and a member that is not an array, give nothing.
+std::vector<std::string> warning_lines(const Json& reply);
 
 }  // namespace tv
