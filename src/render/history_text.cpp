@@ -1,6 +1,7 @@
 #include "render/history_text.h"
 
 #include "cli/white_space.h"
+#include "values/number_text.h"
 #include "values/utf8.h"
 
 #include <charconv>
@@ -16,15 +17,7 @@ namespace {
 // digits followed by zeros up to the units, never an exponent.
 std::string whole_digits(double magnitude) {
     if (magnitude == 0) return "0";
-    char buf[64];
-    const auto res = std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific);
-    const std::string_view sci(buf, static_cast<std::size_t>(res.ptr - buf));
-    const std::size_t e = sci.find('e');
-    std::string digits;
-    for (const char c : sci.substr(0, e)) {
-        if (c != '.') digits += c;
-    }
-    const int exp10 = std::atoi(std::string(sci.substr(e + 1)).c_str());
+    auto [digits, exp10] = shortest_digits(magnitude);
     // A whole number's shortest digits never reach past its units.
     const std::size_t units = static_cast<std::size_t>(exp10) + 1;
     if (digits.size() < units) digits.append(units - digits.size(), '0');

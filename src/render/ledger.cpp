@@ -1,23 +1,13 @@
 #include "render/ledger.h"
 
 #include "values/guarded_list.h"
+#include "render/text_parts.h"
 #include "values/value_text.h"
 
 #include <vector>
 
 namespace tv {
 namespace {
-
-std::string joined_lines(const std::vector<std::string>& lines) {
-    std::string out;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (i > 0) out += '\n';
-        out += lines[i];
-    }
-    return out;
-}
-
-std::string text_of(Value holder, std::string_view key) { return value_text(read_property(holder, key)); }
 
 // The fields of the marco you are replacing that this call left unmentioned.
 std::string carried_body(const Json& reply) {
@@ -29,18 +19,18 @@ std::string carried_body(const Json& reply) {
         "kept from the marco you are replacing, because this call did not mention them:",
     };
     for (const Json& c : *carried) {
-        lines.push_back("  " + field_label(text_of(&c, "field")) + ": " + text_of(&c, "value") +
-                        " (stated at " + text_of(&c, "at") + ")");
+        lines.push_back("  " + field_label(member_text(&c, "field")) + ": " + member_text(&c, "value") +
+                        " (stated at " + member_text(&c, "at") + ")");
     }
     lines.push_back("retire one by passing it empty, like --next-step \"\"");
-    return joined_lines(lines);
+    return join_lines(lines);
 }
 
 std::string marco_body(Value marco) {
-    const std::string at = text_of(marco, "at");
-    std::vector<std::string> lines = {"marco recorded at " + at, "point: " + text_of(marco, "point")};
+    const std::string at = member_text(marco, "at");
+    std::vector<std::string> lines = {"marco recorded at " + at, "point: " + member_text(marco, "point")};
     for (const std::string key : {"uncommitted", "nextStep", "discarded"}) {
-        const std::string text = text_of(marco, key);
+        const std::string text = member_text(marco, key);
         if (text.empty()) continue;
         // A field stated together with the marco itself needs no time of its own.
         std::string stated;
@@ -51,14 +41,14 @@ std::string marco_body(Value marco) {
         }
         lines.push_back(field_label(key) + ": " + text + stated);
     }
-    return joined_lines(lines);
+    return join_lines(lines);
 }
 
 std::string panel_lines(const Json& p) {
     const Value process = read_property(p, "terminalStatus");
     const Value task = read_property(p, "taskText");
     const Value task_status = read_property(p, "taskStatus");
-    std::string line = "  " + text_of(&p, "name") + "  [" + text_of(&p, "role") + "]  " +
+    std::string line = "  " + member_text(&p, "name") + "  [" + member_text(&p, "role") + "]  " +
                        (is_not_null(process) ? value_text(process) : "no process") + "  " +
                        (is_not_null(task) ? "\"" + value_text(task) + "\"" : "no task recorded");
     if (is_not_null(task_status)) line += " [" + value_text(task_status) + "]";
@@ -94,8 +84,8 @@ std::string render_progress(const Json& reply) {
 }
 
 std::string render_artifact(const Json& reply) {
-    return "artifact declared: " + text_of(&reply, "path") + " (" + text_of(&reply, "bytes") + " bytes, kind " +
-           text_of(&reply, "kind") + ")";
+    return "artifact declared: " + member_text(&reply, "path") + " (" + member_text(&reply, "bytes") + " bytes, kind " +
+           member_text(&reply, "kind") + ")";
 }
 
 std::string render_request(const Json&) { return "user request recorded in the workstation ledger"; }
@@ -107,16 +97,16 @@ std::string render_inbox(const Json& reply) {
     if (reports.empty()) return "no unread report";
     std::vector<std::string> lines;
     for (const Json& r : reports) {
-        lines.push_back("--- report " + text_of(&r, "reportId") + " from " + text_of(&r, "from") + " at " +
-                        text_of(&r, "at"));
+        lines.push_back("--- report " + member_text(&r, "reportId") + " from " + member_text(&r, "from") + " at " +
+                        member_text(&r, "at"));
         const Value task = read_property(r, "taskText");
         if (is_not_null(task)) lines.push_back("task: " + value_text(task));
         const Value issue = read_property(r, "issue");
-        lines.push_back(is_present(issue) ? "(unavailable: " + value_text(issue) + ")" : text_of(&r, "text"));
+        lines.push_back(is_present(issue) ? "(unavailable: " + value_text(issue) + ")" : member_text(&r, "text"));
         lines.push_back("");
     }
     lines.push_back("acknowledge them with \"tarvolt-ctl ack\" once you have read them");
-    return joined_lines(lines);
+    return join_lines(lines);
 }
 
 std::string render_ack(const Json& reply) {
@@ -150,7 +140,7 @@ std::string render_ack(const Json& reply) {
 }
 
 std::string render_status(const Json& reply) {
-    std::vector<std::string> lines = {"workstation: " + text_of(&reply, "workstationName")};
+    std::vector<std::string> lines = {"workstation: " + member_text(&reply, "workstationName")};
     const Value worktree = read_property(reply, "worktreePath");
     if (is_not_null(worktree)) {
         const Value branch = read_property(reply, "branchName");
@@ -164,7 +154,7 @@ std::string render_status(const Json& reply) {
     const Json& panels = counted_list(&reply, "panels", "responseBody.panels is not iterable");
     if (panels.empty()) lines.push_back("  (none)");
     for (const Json& p : panels) lines.push_back(panel_lines(p));
-    return joined_lines(lines);
+    return join_lines(lines);
 }
 
 }  // namespace tv

@@ -1,23 +1,8 @@
 #include "render/lifecycle.h"
 
+#include "render/text_parts.h"
+
 namespace tv {
-namespace {
-
-std::string joined(const std::vector<std::string>& parts, std::string_view separator) {
-    std::string out;
-    for (std::size_t i = 0; i < parts.size(); ++i) {
-        if (i > 0) out += separator;
-        out += parts[i];
-    }
-    return out;
-}
-
-std::string text_of(const Json& reply, std::string_view key) {
-    return value_text(read_property(reply, key));
-}
-
-}  // namespace
-
 std::vector<std::string> routing_parts(Value v) {
     std::vector<std::string> parts;
     for (const char* key : {"model", "effort", "category"}) {
@@ -41,9 +26,9 @@ std::string render_spawn(const Json& reply) {
     std::vector<std::string> parts = routing_parts(&reply);
     const Value cli = read_property(reply, "cliId");
     if (is_present(cli)) parts.insert(parts.begin(), "cli " + value_text(cli));
-    const std::string routing = parts.empty() ? "" : " (" + joined(parts, ", ") + ")";
+    const std::string routing = parts.empty() ? "" : " (" + join_lines(parts, ", ") + ")";
 
-    std::vector<std::string> lines = {"subterminal created: " + text_of(reply, "terminalName") + routing};
+    std::vector<std::string> lines = {"subterminal created: " + member_text(reply, "terminalName") + routing};
     const Value image_tool = read_property(reply, "imageTool");
     if (is_present(image_tool)) {
         lines.push_back("image tool for this task: " + value_text(image_tool) +
@@ -52,17 +37,17 @@ std::string render_spawn(const Json& reply) {
     const Value fallback = read_property(reply, "fallbackReason");
     if (is_present(fallback)) lines.push_back("leaderboard routing: " + value_text(fallback));
     for (std::string& line : warning_lines(reply)) lines.push_back(std::move(line));
-    return joined(lines, "\n");
+    return join_lines(lines, "\n");
 }
 
 std::string render_send(const Json& reply) {
     std::vector<std::string> lines = {"message sent"};
     for (std::string& line : warning_lines(reply)) lines.push_back(std::move(line));
-    return joined(lines, "\n");
+    return join_lines(lines, "\n");
 }
 
 std::string render_standby(const Json& reply) {
-    const std::string name = text_of(reply, "terminalName");
+    const std::string name = member_text(reply, "terminalName");
     return "subterminal moved to standby: " + name +
            " (pane hidden; same live CLI context preserved; resume it without a task with "
            "\"tarvolt-ctl resume --terminal " +
@@ -70,12 +55,12 @@ std::string render_standby(const Json& reply) {
 }
 
 std::string render_resume(const Json& reply) {
-    return "subterminal resumed: " + text_of(reply, "terminalName") + " (" + text_of(reply, "status") +
+    return "subterminal resumed: " + member_text(reply, "terminalName") + " (" + member_text(reply, "status") +
            "; same live CLI and prior context restored; no task was assigned)";
 }
 
 std::string render_close(const Json& reply) {
-    const std::string name = text_of(reply, "terminalName");
+    const std::string name = member_text(reply, "terminalName");
     if (is_string(read_property(reply, "disposition"), "standby")) {
         return "subterminal moved to standby: " + name +
                " (same live CLI context preserved; close this standby name again to terminate it)";

@@ -1,47 +1,36 @@
 #include "render/list_brief.h"
 
 #include "render/brief_profile.h"
+#include "render/lifecycle.h"
 #include "values/guarded_list.h"
+#include "render/text_parts.h"
 #include "values/value_text.h"
 
 #include <string_view>
 
 namespace tv {
 
-std::vector<std::string> routing_parts(Value v);
-
 namespace {
-
-std::string join(const std::vector<std::string>& parts, std::string_view separator) {
-    std::string out;
-    for (std::size_t i = 0; i < parts.size(); ++i) {
-        if (i > 0) out += separator;
-        out += parts[i];
-    }
-    return out;
-}
-
-std::string field(const Json& holder, std::string_view key) { return value_text(read_property(holder, key)); }
 
 // "api-2  [subagent]  idle  (codex)  model m1, effort high"
 std::string terminal_line(const Json& t) {
     const std::vector<std::string> parts = routing_parts(&t);
-    return field(t, "name") + "  [" + field(t, "role") + "]  " + field(t, "status") + "  (" + field(t, "cliId") +
-           ")" + (parts.empty() ? "" : "  " + join(parts, ", "));
+    return member_text(t, "name") + "  [" + member_text(t, "role") + "]  " + member_text(t, "status") + "  (" + member_text(t, "cliId") +
+           ")" + (parts.empty() ? "" : "  " + join_lines(parts, ", "));
 }
 
 std::vector<std::string> subagents_in(const Json& terminals, std::string_view status) {
     std::vector<std::string> names;
     for (const Json& t : terminals) {
         if (is_string(read_property(t, "role"), "subagent") && is_string(read_property(t, "status"), status)) {
-            names.push_back(field(t, "name"));
+            names.push_back(member_text(t, "name"));
         }
     }
     return names;
 }
 
 std::string category_line(const Json& c) {
-    const std::string head = "  " + field(c, "id") + ": " + field(c, "leaderLabel") + " -> ";
+    const std::string head = "  " + member_text(c, "id") + ": " + member_text(c, "leaderLabel") + " -> ";
     const Value profile_reason = read_property(c, "profileReason");
     const std::string reason = is_present(profile_reason) ? "  (" + value_text(profile_reason) + ")" : "";
     if (is_true(read_property(c, "generatesImages"))) {
@@ -60,7 +49,7 @@ std::string category_line(const Json& c) {
     const Value fallback_reason = read_property(c, "fallbackReason");
     const std::string fallback =
         is_present(fallback_reason) ? "  [fallback: " + value_text(fallback_reason) + "]" : "";
-    return head + join(parts, ", ") + reason + fallback;
+    return head + join_lines(parts, ", ") + reason + fallback;
 }
 
 void append_header(const Json& reply, std::vector<std::string>& lines) {
@@ -68,10 +57,10 @@ void append_header(const Json& reply, std::vector<std::string>& lines) {
     lines.push_back("app build: " + value_text(read_property(build, "version")) + " \u00b7 commit " +
                     value_text(read_property(build, "commit")) + " \u00b7 built " +
                     value_text(read_property(build, "builtAt")));
-    lines.push_back("workstation: " + field(reply, "workstationName"));
-    lines.push_back("folder: " + field(reply, "folderPath"));
-    lines.push_back("you are: " + field(reply, "callerName") + " [" + field(reply, "callerRole") + "]");
-    lines.push_back("default CLI: " + field(reply, "defaultCliId") + "  autonomous mode: " +
+    lines.push_back("workstation: " + member_text(reply, "workstationName"));
+    lines.push_back("folder: " + member_text(reply, "folderPath"));
+    lines.push_back("you are: " + member_text(reply, "callerName") + " [" + member_text(reply, "callerRole") + "]");
+    lines.push_back("default CLI: " + member_text(reply, "defaultCliId") + "  autonomous mode: " +
                     (is_truthy(read_property(reply, "autonomousMode")) ? "on" : "off"));
 }
 
@@ -88,7 +77,7 @@ std::string render_list(const Json& reply) {
     const std::vector<std::string> idle = idle_subagents(terminals);
     if (!idle.empty()) {
         lines.push_back("");
-        lines.push_back("idle (awaiting acceptance or ready for a task): " + join(idle, ", "));
+        lines.push_back("idle (awaiting acceptance or ready for a task): " + join_lines(idle, ", "));
     }
     const std::vector<std::string> standby = standby_subagents(terminals);
     if (!standby.empty()) {
@@ -96,9 +85,9 @@ std::string render_list(const Json& reply) {
         lines.push_back("standby (hidden, exact context preserved in " + std::to_string(standby.size()) +
                         " live CLI process(es); resume by name without a task, send by name to resume and "
                         "message, close by name to terminate): " +
-                        join(standby, ", "));
+                        join_lines(standby, ", "));
     }
-    return join(lines, "\n");
+    return join_lines(lines, "\n");
 }
 
 // Blocks are checked in the order they print, so a bad later list throws
@@ -120,13 +109,13 @@ std::string render_brief(const Json& reply) {
     const Json& catalog = counted_list(&reply, "catalog", "responseBody.catalog is not iterable");
     if (catalog.empty()) lines.push_back("  (empty)");
     for (const Json& e : catalog) {
-        lines.push_back("  [" + field(e, "kind") + "] " + field(e, "id") + ": " + field(e, "name") + " - " +
-                        field(e, "description"));
+        lines.push_back("  [" + member_text(e, "kind") + "] " + member_text(e, "id") + ": " + member_text(e, "name") + " - " +
+                        member_text(e, "description"));
     }
 
     lines.insert(lines.end(), {"", "protocol:"});
     for (const Json& p : walked_list(&reply, "protocol")) lines.push_back("  " + value_text(p));
-    return join(lines, "\n");
+    return join_lines(lines, "\n");
 }
 
 }  // namespace tv

@@ -1,6 +1,7 @@
 #include "render/merge_models_skills.h"
 
 #include "values/guarded_list.h"
+#include "render/text_parts.h"
 #include "values/value_text.h"
 
 #include <string_view>
@@ -9,27 +10,16 @@
 namespace tv {
 namespace {
 
-std::string join_lines(const std::vector<std::string>& lines) {
-    std::string out;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (i > 0) out += '\n';
-        out += lines[i];
-    }
-    return out;
-}
-
-std::string field(const Json& holder, std::string_view key) { return value_text(read_property(holder, key)); }
-
 const std::string six_spaces(6, ' ');
 
 // One entry of `models`: its ids line, then its error and turned-off lines.
 void append_cli_lines(const Json& entry, std::vector<std::string>& lines) {
     const Json& models = counted_list(&entry, "models", "entry.models is not iterable");
-    const std::string name = "  " + field(entry, "cliId") + " (" + field(entry, "displayName") + ")";
+    const std::string name = "  " + member_text(entry, "cliId") + " (" + member_text(entry, "displayName") + ")";
     if (models.empty()) {
         lines.push_back(name + ": no id available");
     } else {
-        lines.push_back(name + " [" + field(entry, "source") + "]: " + join_texts(models));
+        lines.push_back(name + " [" + member_text(entry, "source") + "]: " + join_texts(models));
     }
     if (const Value error = read_property(entry, "errorMessage")) lines.push_back(six_spaces + value_text(error));
     const Json& disabled = counted_list(&entry, "disabledModels", "entry.disabledModels is not iterable");
@@ -40,14 +30,14 @@ void append_cli_lines(const Json& entry, std::vector<std::string>& lines) {
 
 std::string render_merge(const Json& reply) {
     const Value outcome = read_property(reply, "outcome");
-    const std::string folder = " (folder: " + field(reply, "folderPath") + ")";
-    if (is_string(outcome, "nothing-to-integrate")) return "nothing to integrate: " + field(reply, "detail") + folder;
+    const std::string folder = " (folder: " + member_text(reply, "folderPath") + ")";
+    if (is_string(outcome, "nothing-to-integrate")) return "nothing to integrate: " + member_text(reply, "detail") + folder;
     if (is_string(outcome, "feature-published")) {
-        return "feature branch published: " + field(reply, "featureBranch") + " at " + field(reply, "headCommit") +
-               folder + "\n" + field(reply, "detail");
+        return "feature branch published: " + member_text(reply, "featureBranch") + " at " + member_text(reply, "headCommit") +
+               folder + "\n" + member_text(reply, "detail");
     }
-    std::string body = "workstation integrated: " + field(reply, "featureBranch") + " -> " +
-                       field(reply, "mainBranch") + " (" + field(reply, "mergedCommit") + ")";
+    std::string body = "workstation integrated: " + member_text(reply, "featureBranch") + " -> " +
+                       member_text(reply, "mainBranch") + " (" + member_text(reply, "mergedCommit") + ")";
     const Value release = read_property(reply, "release");
     if (is_present_and_not_null(release)) {
         body += "\nversion " + value_text(read_property(release, "previousVersion")) + " -> " +
@@ -69,18 +59,18 @@ std::string render_models(const Json& reply) {
 std::string render_skills(const Json& reply) {
     const Json& matches = counted_list(&reply, "matches", "responseBody.matches is not iterable");
     if (matches.empty()) return "no catalog entry matches this task; spawn without --skills/--mcps";
-    std::vector<std::string> lines{"catalog entries relevant to: " + field(reply, "task")};
+    std::vector<std::string> lines{"catalog entries relevant to: " + member_text(reply, "task")};
     for (const Json& m : matches) {
-        lines.push_back("  [" + field(m, "kind") + "] " + field(m, "id") + " (score " + field(m, "score") +
-                        "): " + field(m, "name") + " - " + field(m, "description"));
+        lines.push_back("  [" + member_text(m, "kind") + "] " + member_text(m, "id") + " (score " + member_text(m, "score") +
+                        "): " + member_text(m, "name") + " - " + member_text(m, "description"));
     }
     return join_lines(lines);
 }
 
-std::string render_quota(const Json& reply) { return field(reply, "renderedSnapshot"); }
+std::string render_quota(const Json& reply) { return member_text(reply, "renderedSnapshot"); }
 
 std::string render_install_skill(const Json& reply) {
-    return "app skill installed: " + field(reply, "skillId") + " (" + field(reply, "skillName") +
+    return "app skill installed: " + member_text(reply, "skillId") + " (" + member_text(reply, "skillName") +
            "); it is enabled and visible in Settings > Skills";
 }
 

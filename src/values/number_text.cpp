@@ -96,20 +96,24 @@ double text_to_number(std::string_view text) {
     return std::strtod(t.c_str(), nullptr);
 }
 
-std::string number_to_text(double x) {
-    if (std::isnan(x)) return "NaN";
-    if (std::isinf(x)) return x > 0 ? "Infinity" : "-Infinity";
-    if (x == 0) return "0";
-    // Scientific form of the shortest round-trip digits: "d.ddde±x".
+ShortestDigits shortest_digits(double x) {
     char buf[64];
     const auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(x), std::chars_format::scientific);
     const std::string_view sci(buf, static_cast<std::size_t>(res.ptr - buf));
     const std::size_t e = sci.find('e');
-    std::string digits;
+    ShortestDigits out{"", 0};
     for (const char c : sci.substr(0, e)) {
-        if (c != '.') digits += c;
+        if (c != '.') out.digits += c;
     }
-    const int exp10 = std::atoi(std::string(sci.substr(e + 1)).c_str());
+    std::from_chars(sci.data() + e + 1 + (sci[e + 1] == '+'), sci.data() + sci.size(), out.exponent);
+    return out;
+}
+
+std::string number_to_text(double x) {
+    if (std::isnan(x)) return "NaN";
+    if (std::isinf(x)) return x > 0 ? "Infinity" : "-Infinity";
+    if (x == 0) return "0";
+    const auto [digits, exp10] = shortest_digits(x);
     const int k = static_cast<int>(digits.size());
     const int n = exp10 + 1;  // |x| = 0.d1...dk × 10^n
     std::string out = x < 0 ? "-" : "";

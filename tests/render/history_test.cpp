@@ -2,6 +2,7 @@
 
 #include "cli/fail.h"
 #include "support/fake_app.h"
+#include "support/replies.h"
 #include "support/run_ctl.h"
 
 #include <gtest/gtest.h>
@@ -11,25 +12,13 @@
 namespace tv {
 namespace {
 
-Json reply_of(const std::string& text) {
-    JsonParse parsed = parse_json(text);
-    EXPECT_TRUE(parsed.value.has_value()) << parsed.error;
-    return parsed.value ? std::move(*parsed.value) : Json();
-}
+using tvtest::failure;
+using tvtest::reply_from;
 
 std::string joined(const std::vector<std::string>& lines) {
     std::string out;
     for (std::size_t i = 0; i < lines.size(); ++i) out += (i ? "\n" : "") + lines[i];
     return out;
-}
-
-std::string failure_of(const std::string& reply_text) {
-    try {
-        render_history(reply_of(reply_text));
-    } catch (const Failure& f) {
-        return f.message;
-    }
-    return "(no failure)";
 }
 
 const char* const one_day_reply = R"({"ok":true,"projectKey":"/w/app","days":[
@@ -96,7 +85,7 @@ TEST(RenderHistory, LaysOutOneDay) {
         "  custo           desconhecido (3 tarefa(s) sem preço)",
         "*** VALOR TOTAL EM DÓLARES: desconhecido (3 tarefa(s) sem preço) ***",
     });
-    EXPECT_EQ(render_history(reply_of(one_day_reply)), joined(lines));
+    EXPECT_EQ(render_history(reply_from(one_day_reply)), joined(lines));
 }
 
 const char* const two_day_reply = R"({"ok":true,"days":[
@@ -117,13 +106,13 @@ std::vector<std::string> two_day_lines() {
 }
 
 TEST(RenderHistory, SetsDaysApartByOneBlankLine) {
-    EXPECT_EQ(render_history(reply_of(two_day_reply)), joined(two_day_lines()));
+    EXPECT_EQ(render_history(reply_from(two_day_reply)), joined(two_day_lines()));
 }
 
 TEST(RenderHistory, EmptyHistoryNamesTheProject) {
-    EXPECT_EQ(render_history(reply_of(R"({"ok":true,"days":[],"projectKey":"/w/app"})")),
+    EXPECT_EQ(render_history(reply_from(R"({"ok":true,"days":[],"projectKey":"/w/app"})")),
               "nenhum histórico encontrado para os filtros informados (projeto: /w/app)");
-    EXPECT_EQ(render_history(reply_of(R"({"ok":true,"days":[]})")),
+    EXPECT_EQ(render_history(reply_from(R"({"ok":true,"days":[]})")),
               "nenhum histórico encontrado para os filtros informados (projeto: undefined)");
 }
 
@@ -158,7 +147,7 @@ TEST(RenderHistory, WrongShapedListsEndTheRun) {
         {R"({"days":[{"requests":[{"tasks":"x"}]},{"requests":null}]})", "responseBody history tasks are not iterable"},
         {R"({"days":[{"requests":[{"tasks":[]}]},{"requests":null}]})", null},
     };
-    for (const auto& [reply, message] : cases) EXPECT_EQ(failure_of(reply), message) << reply;
+    for (const auto& [reply, message] : cases) EXPECT_EQ(failure(render_history, reply), message) << reply;
 }
 
 TEST(HistoryCommand, PrintsTheReportThroughTheFrame) {

@@ -3,38 +3,22 @@
 #include "cli/fail.h"
 #include "render/render.h"
 
+#include "support/replies.h"
+
 #include <gtest/gtest.h>
 
 namespace tv {
 namespace {
+
+using tvtest::failure;
+using tvtest::rendered;
+using tvtest::reply_from;
 
 struct Case {
     Renderer render;
     const char* reply;
     const char* body;
 };
-
-Json parsed_reply(std::string_view text) {
-    JsonParse parsed = parse_json(text);
-    if (!parsed.value) ADD_FAILURE() << "bad reply text " << text << ": " << parsed.error;
-    return parsed.value.value_or(Json());
-}
-
-std::string rendered(Renderer render, std::string_view reply_text) {
-    try {
-        return render(parsed_reply(reply_text));
-    } catch (const Failure& f) {
-        return "<failed: " + f.message + ">";
-    }
-}
-
-std::string failure(Renderer render, std::string_view reply_text) {
-    try {
-        return "<rendered: " + render(parsed_reply(reply_text)) + ">";
-    } catch (const Failure& f) {
-        return f.message;
-    }
-}
 
 constexpr const char* delivered =
     "report delivered to the orchestrator; this terminal stays visible and idle until the orchestrator accepts "

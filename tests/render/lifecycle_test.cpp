@@ -3,26 +3,22 @@
 #include "cli/fail.h"
 #include "render/render.h"
 
+#include "support/replies.h"
+
 #include <gtest/gtest.h>
 
 namespace tv {
 namespace {
+
+using tvtest::failure;
+using tvtest::rendered;
+using tvtest::reply_from;
 
 struct Case {
     Renderer render;
     const char* reply;
     const char* body;
 };
-
-std::string rendered(Renderer render, std::string_view reply_text) {
-    const JsonParse parsed = parse_json(reply_text);
-    if (!parsed.value) return "<bad reply text: " + parsed.error + ">";
-    try {
-        return render(*parsed.value);
-    } catch (const Failure& f) {
-        return "<failed: " + f.message + ">";
-    }
-}
 
 const Case cases[] = {
     // spawn: the routing parts keep their own order whatever the reply's order.

@@ -6,6 +6,8 @@
 #include "support/run_ctl.h"
 #include "values/json.h"
 
+#include "support/replies.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -14,28 +16,9 @@
 namespace tv {
 namespace {
 
-Json parsed(std::string_view text) {
-    JsonParse p = parse_json(text);
-    if (!p.value) ADD_FAILURE() << "bad test JSON: " << p.error << "\n" << text;
-    return p.value.value_or(Json());
-}
-
-std::string body_of(Renderer render, const Json& reply) {
-    try {
-        return render(reply);
-    } catch (const Failure& f) {
-        return "<failed: " + f.message + ">";
-    }
-}
-
-std::string failure_of(Renderer render, const Json& reply) {
-    try {
-        render(reply);
-    } catch (const Failure& f) {
-        return f.message;
-    }
-    return "<no failure>";
-}
+using tvtest::render_body;
+using tvtest::render_failure;
+using tvtest::reply_from;
 
 // The well-formed sheet the brief cases start from; each case replaces or
 // removes one member (nullptr removes).
@@ -53,12 +36,12 @@ const char* const base_brief = R"json({
 })json";
 
 Json brief_with(std::initializer_list<std::pair<const char*, const char*>> changes) {
-    Json reply = parsed(base_brief);
+    Json reply = reply_from(base_brief);
     for (const auto& [key, text] : changes) {
         if (text == nullptr) {
             reply.erase(key);
         } else {
-            reply[key] = parsed(text);
+            reply[key] = reply_from(text);
         }
     }
     return reply;
@@ -72,7 +55,7 @@ std::string profile_block(const std::string& body) {
 }
 
 TEST(ListRenderer, PrintsTerminalsThenIdleAndStandbyNames) {
-    const Json reply = parsed(R"json({"terminals": [
+    const Json reply = reply_from(R"json({"terminals": [
         {"name": "orchestrator", "role": "orchestrator", "status": "running", "cliId": "claude"},
         {"name": "api-2", "role": "subagent", "status": "idle", "cliId": "codex", "model": "m1", "effort": "high"},
         {"name": "ui-1", "role": "subagent", "status": "standby", "cliId": "kimi", "category": null},
@@ -81,7 +64,7 @@ TEST(ListRenderer, PrintsTerminalsThenIdleAndStandbyNames) {
         {"name": "café", "role": "subagent", "status": "standby"},
         "stray", 7, null
     ]})json");
-    EXPECT_EQ(body_of(render_list, reply),
+    EXPECT_EQ(render_body(render_list, reply),
               "orchestrator  [orchestrator]  running  (claude)\n"
               "api-2  [subagent]  idle  (codex)  model m1, effort high\n"
               "ui-1  [subagent]  standby  (kimi)  category null\n"
@@ -99,10 +82,10 @@ TEST(ListRenderer, PrintsTerminalsThenIdleAndStandbyNames) {
 }
 
 TEST(ListRenderer, OmitsEmptySentencesAndNamesNullNames) {
-    EXPECT_EQ(body_of(render_list, parsed(R"({"terminals": []})")), "no live terminal");
-    EXPECT_EQ(body_of(render_list, parsed(R"({"terminals": [{"role": "orchestrator", "status": "running"}]})")),
+    EXPECT_EQ(render_body(render_list, reply_from(R"({"terminals": []})")), "no live terminal");
+    EXPECT_EQ(render_body(render_list, reply_from(R"({"terminals": [{"role": "orchestrator", "status": "running"}]})")),
               "undefined  [orchestrator]  running  (undefined)");
-    EXPECT_EQ(body_of(render_list, parsed(R"({"terminals": [{"name": null, "role": "subagent", "status": "idle"}]})")),
+    EXPECT_EQ(render_body(render_list, reply_from(R"({"terminals": [{"name": null, "role": "subagent", "status": "idle"}]})")),
               "null  [subagent]  idle  (undefined)\n\nidle (awaiting acceptance or ready for a task): null");
 }
 
@@ -114,11 +97,11 @@ TEST(ListRenderer, RefusesTerminalsOfTheWrongShape) {
         {R"({"terminals": ""})", "responseBody.terminals.map is not a function"},
         {R"({"terminals": 0})", "responseBody.terminals.map is not a function"},
     };
-    for (const auto& [text, message] : cases) EXPECT_EQ(failure_of(render_list, parsed(text)), message) << text;
+    for (const auto& [text, message] : cases) EXPECT_EQ(render_failure(render_list, reply_from(text)), message) << text;
 }
 
 TEST(SubagentNames, TakeOnlyExactStringsOfObjects) {
-    const Json terminals = parsed(R"json([
+    const Json terminals = reply_from(R"json([
         {"name": "a", "role": "subagent", "status": "idle"},
         {"name": ["x", 1], "role": "subagent", "status": "standby"},
         {"name": "b", "role": ["subagent"], "status": "idle"},
@@ -142,7 +125,7 @@ TEST(BriefRenderer, PrintsTheWholeSheet) {
         {"catalog", R"json([{"kind": "skill", "id": "pdf", "name": "PDF", "description": "reads PDFs"}, 4])json"},
         {"protocol", R"json(["first line", 3, null, {"a": 1}, "multi\nline"])json"},
     });
-    EXPECT_EQ(body_of(render_brief, reply),
+    EXPECT_EQ(render_body(render_brief, reply),
               "app build: 1.4.0 \u00b7 commit abc1234 \u00b7 built 2024-05-01\n"
               "workstation: Ateliê São João\n"
               "folder: /home/u/ws\n"
@@ -175,7 +158,7 @@ TEST(BriefRenderer, PrintsTheWholeSheet) {
 }
 
 TEST(BriefRenderer, EmptyListsAndOddHeaderValues) {
-    EXPECT_EQ(body_of(render_brief, brief_with({{"build", R"("1.4.0")"},
+    EXPECT_EQ(render_body(render_brief, brief_with({{"build", R"("1.4.0")"},
                                                 {"autonomousMode", nullptr},
                                                 {"terminals", "[]"},
                                                 {"protocol", "[]"},
@@ -200,7 +183,7 @@ TEST(BriefRenderer, EmptyListsAndOddHeaderValues) {
         {"[]", "on"},       {"null", "off"}, {"0.5", "on"},
     };
     for (const auto& [mode, word] : modes) {
-        const std::string body = body_of(render_brief, brief_with({{"autonomousMode", mode}}));
+        const std::string body = render_body(render_brief, brief_with({{"autonomousMode", mode}}));
         EXPECT_NE(body.find("\ndefault CLI: claude  autonomous mode: " + std::string(word) + "\n"), std::string::npos)
             << mode;
     }
@@ -248,7 +231,7 @@ TEST(BriefRenderer, DevelopmentProfileVariants) {
     };
     for (const auto& [profile, block] : cases) {
         const Json reply = profile ? brief_with({{"developmentProfile", profile}}) : brief_with({});
-        EXPECT_EQ(profile_block(body_of(render_brief, reply)), block) << (profile ? profile : "absent");
+        EXPECT_EQ(profile_block(render_body(render_brief, reply)), block) << (profile ? profile : "absent");
     }
 }
 
@@ -271,7 +254,7 @@ TEST(BriefRenderer, CategoryLines) {
     };
     for (const auto& [category, line] : cases) {
         const std::string list = "[" + std::string(category) + "]";
-        const std::string body = body_of(render_brief, brief_with({{"categories", list.c_str()}}));
+        const std::string body = render_body(render_brief, brief_with({{"categories", list.c_str()}}));
         EXPECT_NE(body.find("(leaderboard leaders):\n" + std::string(line) + "\n\ncatalog"), std::string::npos)
             << category << "\n" << body;
     }
@@ -298,7 +281,7 @@ TEST(BriefRenderer, RefusesListsOfTheWrongShapeInBlockOrder) {
         {brief_with({{"protocol", R"("follow the rules")"}}), "responseBody.protocol is not iterable"},
     };
     for (const auto& [reply, message] : cases) {
-        EXPECT_EQ(failure_of(render_brief, reply), message) << to_compact_text(reply);
+        EXPECT_EQ(render_failure(render_brief, reply), message) << to_compact_text(reply);
     }
 }
 
@@ -319,7 +302,7 @@ TEST(ListAndBriefThroughTheBinary, PrintBodyWithPendingLine) {
 
 TEST(ListAndBriefThroughTheBinary, BriefWithoutProtocolPrintsNothing) {
     Json reply = brief_with({{"protocol", nullptr}});
-    reply["pending"] = parsed(R"({"runningTasks": 1})");
+    reply["pending"] = reply_from(R"({"runningTasks": 1})");
     tvtest::FakeApp app({tvtest::json_answer(to_compact_text(reply))});
     const tvtest::RunResult r = tvtest::run_ctl({"brief"}, tvtest::pane_env(app.port()));
     EXPECT_EQ(r.status, 1);

@@ -6,6 +6,8 @@
 #include "support/run_ctl.h"
 #include "values/json.h"
 
+#include "support/replies.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -14,40 +16,21 @@
 namespace tv {
 namespace {
 
+using tvtest::failure;
+using tvtest::rendered;
+using tvtest::reply_from;
+
 struct Case {
     const char* reply;
     std::string expected;  // the body, or the failure message
 };
 
-Json parsed(std::string_view text) {
-    JsonParse p = parse_json(text);
-    if (!p.value) ADD_FAILURE() << "bad test JSON: " << p.error << "\n" << text;
-    return p.value.value_or(Json());
-}
-
-std::string body_of(Renderer render, std::string_view text) {
-    try {
-        return render(parsed(text));
-    } catch (const Failure& f) {
-        return "<failed: " + f.message + ">";
-    }
-}
-
-std::string failure_of(Renderer render, std::string_view text) {
-    try {
-        render(parsed(text));
-    } catch (const Failure& f) {
-        return f.message;
-    }
-    return "<no failure>";
-}
-
 void expect_bodies(Renderer render, std::initializer_list<Case> cases) {
-    for (const Case& c : cases) EXPECT_EQ(body_of(render, c.reply), c.expected) << c.reply;
+    for (const Case& c : cases) EXPECT_EQ(rendered(render, c.reply), c.expected) << c.reply;
 }
 
 void expect_failures(Renderer render, std::initializer_list<Case> cases) {
-    for (const Case& c : cases) EXPECT_EQ(failure_of(render, c.reply), c.expected) << c.reply;
+    for (const Case& c : cases) EXPECT_EQ(failure(render, c.reply), c.expected) << c.reply;
 }
 
 TEST(MergeRenderer, PicksTheVariantByExactOutcome) {

@@ -1,0 +1,20 @@
+// The small text pieces every renderer builds its body from.
+#pragma once
+
+#include "values/value_text.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tv {
+
+std::string join_lines(const std::vector<std::string>& parts, std::string_view separator = "\n");
+
+// value_text of a member: "undefined" when the holder has none.
+inline std::string member_text(Value holder, std::string_view key) {
+    return value_text(read_property(holder, key));
+}
+inline std::string member_text(const Json& holder, std::string_view key) { return member_text(&holder, key); }
+
+}  // namespace tv
