@@ -3,7 +3,6 @@
 #include "http_client/reply.h"
 
 #include <optional>
-#include <thread>
 
 namespace tv {
 namespace {
@@ -29,7 +28,7 @@ JobPorts live_job_ports(const CallerEnv& env) {
     return {
         [&env](std::string_view body) { return send_control_request(env, body); },
         [] { return std::chrono::steady_clock::now(); },
-        [](std::chrono::nanoseconds d) { std::this_thread::sleep_for(d); },
+        [](PlanDuration d) { sleep_for(d); },
     };
 }
 

@@ -21,7 +21,7 @@ struct AppJob {
     std::string prompt;
     std::string output_path;
     PlanDuration timeout;
-    std::chrono::nanoseconds poll_interval;
+    PlanDuration poll_interval;
     std::chrono::nanoseconds grace;
 };
 
@@ -29,7 +29,7 @@ struct AppJob {
 struct JobPorts {
     std::function<ControlReply(std::string_view body)> send;
     std::function<std::chrono::steady_clock::time_point()> now;
-    std::function<void(std::chrono::nanoseconds)> sleep;
+    std::function<void(PlanDuration)> sleep;
 };
 
 JobPorts live_job_ports(const CallerEnv& env);

@@ -43,8 +43,10 @@ void report_record(const CallerEnv& env, const std::string& output_path) {
 
 // The first of the options that narrow the chain to one source, if any.
 std::string_view named_option(const ParsedArgs& args) {
-    for (const std::string_view option : {"api", "tool", "model"}) {
-        if (args.value(option) != nullptr) return option == "api" ? "--api" : option == "tool" ? "--tool" : "--model";
+    constexpr std::pair<std::string_view, std::string_view> naming[] = {
+        {"api", "--api"}, {"tool", "--tool"}, {"model", "--model"}};
+    for (const auto& [name, option] : naming) {
+        if (args.value(name) != nullptr) return option;
     }
     return {};
 }

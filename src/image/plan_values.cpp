@@ -1,5 +1,8 @@
 #include "image/plan_values.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <ctime>
 #include <limits>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -36,6 +39,13 @@ std::chrono::steady_clock::time_point deadline_after(std::chrono::steady_clock::
         return Clock::time_point::max();
     }
     return Clock::time_point(Clock::duration(at));
+}
+
+void sleep_for(PlanDuration d) {
+    timespec left{static_cast<time_t>(std::min<std::uint64_t>(d.seconds, std::numeric_limits<time_t>::max())),
+                  static_cast<long>(d.nanoseconds)};
+    while (::nanosleep(&left, &left) < 0 && errno == EINTR) {
+    }
 }
 
 const std::string* required_text(Value holder, std::string_view key) {

@@ -31,6 +31,9 @@ std::chrono::steady_clock::time_point deadline_after(std::chrono::steady_clock::
                                                      PlanDuration d,
                                                      std::chrono::nanoseconds grace = {});
 
+// Sleeps the whole duration, however long, resuming after interruptions.
+void sleep_for(PlanDuration d);
+
 // The member when it is a string of at least one byte.
 const std::string* required_text(Value holder, std::string_view key);
 

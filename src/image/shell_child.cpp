@@ -182,6 +182,24 @@ void wait_for_readers(int finished_fd, Clock::time_point deadline) {
     }
 }
 
+// On failure the reader's pipe and `unstarted_fd` are closed, and the run
+// ends; the guards then kill the child and join any reader already running.
+void start_reader(const ThreadStarter& starter, std::optional<std::thread>& thread, std::string& bytes,
+                  const PipeReader& reader, int unstarted_fd) {
+    std::string error;
+    try {
+        thread = starter([&bytes, reader] { bytes = drain_pipe(reader); });
+        return;
+    } catch (const std::system_error& e) {
+        error = os_error_text(e.code().value());
+    } catch (const std::exception& e) {
+        error = e.what();
+    }
+    ::close(reader.fd);
+    if (unstarted_fd >= 0) ::close(unstarted_fd);
+    fail_start(error);
+}
+
 }  // namespace
 
 std::thread start_thread(std::function<void()> body) { return std::thread(std::move(body)); }
@@ -195,23 +213,14 @@ ShellRun run_shell_child(const std::string& command_line, PlanDuration timeout, 
     child.pid = spawn_shell(command_line, out.write_end.get(), err.write_end.get());
     out.write_end.reset();
     err.write_end.reset();
+    // Readable the moment the child ends, so its exit is noticed at once
+    // rather than at the next watch step; older kernels fall back to steps.
     OwnedFd pidfd(static_cast<int>(::syscall(SYS_pidfd_open, child.pid, 0)));
 
     const PipeReader out_reader{out.read_end.release(), readers.give_up.get(), readers.finished.get(), false};
     const PipeReader err_reader{err.read_end.release(), readers.give_up.get(), readers.finished.get(), true};
-    try {
-        readers.out = starter([&readers, r = out_reader] { readers.out_bytes = drain_pipe(r); });
-    } catch (const std::system_error& e) {
-        ::close(out_reader.fd);
-        ::close(err_reader.fd);
-        fail_start(os_error_text(e.code().value()));
-    }
-    try {
-        readers.err = starter([&readers, r = err_reader] { readers.err_bytes = drain_pipe(r); });
-    } catch (const std::system_error& e) {
-        ::close(err_reader.fd);
-        fail_start(os_error_text(e.code().value()));
-    }
+    start_reader(starter, readers.out, readers.out_bytes, out_reader, err_reader.fd);
+    start_reader(starter, readers.err, readers.err_bytes, err_reader, -1);
 
     const auto deadline = deadline_after(Clock::now(), timeout);
     ShellRun run;
@@ -232,6 +241,8 @@ ShellRun run_shell_child(const std::string& command_line, PlanDuration timeout, 
     }
     child.pid = -1;  // reaped
 
+    // A process the command line left behind may hold the pipes open for
+    // good; the time limit bounds the wait for their end of file too.
     wait_for_readers(readers.finished.get(), run.timed_out ? Clock::now() : deadline);
     readers.stop_waiting();
     readers.join();

@@ -1,10 +1,8 @@
 #include "image/app_job.h"
 #include "image/image_attempt.h"
 
-#include <cstdio>
 #include <deque>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 
 namespace tv {
@@ -21,7 +19,6 @@ struct ScriptedApp {
     Clock::time_point now{std::chrono::hours(1)};
     Clock::time_point start = now;
     Clock::duration request_time = 250ms;
-    std::function<void()> on_poll;
 
     JobPorts ports() {
         return {
@@ -29,13 +26,12 @@ struct ScriptedApp {
                 sent.emplace_back(body);
                 sent_at.push_back(now - start);
                 now += request_time;
-                if (sent.size() > 1 && on_poll) on_poll();
                 ControlReply r = replies.size() > 1 ? replies.front() : replies.at(0);
                 if (replies.size() > 1) replies.pop_front();
                 return r;
             },
             [this] { return now; },
-            [this](std::chrono::nanoseconds d) { now += d; },
+            [this](PlanDuration d) { now += std::chrono::seconds(d.seconds) + std::chrono::nanoseconds(d.nanoseconds); },
         };
     }
 };
@@ -115,32 +111,6 @@ TEST(AppJob, TurnsEveryOtherEndIntoItsReason) {
     down.replies = {ControlReply{std::nullopt, "could not talk to the tarvolt on port 9: connect ECONNREFUSED"}};
     EXPECT_EQ(run_app_job(image_api_job(api_attempt(1000), "p", path), "o", down.ports()).reason,
               "could not talk to the tarvolt on port 9: connect ECONNREFUSED");
-}
-
-TEST(AppJob, SucceedsOnlyWithANonEmptyRegularFile) {
-    const std::filesystem::path dir = std::filesystem::path(testing::TempDir()) / "app-job-file";
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    const std::string path = (dir / "out.png").string();
-    const std::pair<std::function<void()>, bool> cases[] = {
-        {[&] { std::ofstream(path) << "png"; }, true},
-        {[&] { std::ofstream(path).flush(); }, false},
-        {[&] { std::filesystem::create_directory(path); }, false},
-        {[&] {
-             std::ofstream(dir / "real.png") << "png";
-             std::filesystem::create_symlink(dir / "real.png", path);
-         },
-         true},
-        {[&] { std::filesystem::create_symlink(dir / "missing.png", path); }, false},
-    };
-    for (const auto& [make, delivered] : cases) {
-        std::filesystem::remove_all(path);
-        ScriptedApp app;
-        app.replies = {reply(R"({"ok":true,"jobId":"j"})"), reply(R"({"ok":true,"status":"succeeded"})")};
-        app.on_poll = make;
-        EXPECT_EQ(run_app_job(image_api_job(api_attempt(1000), "p", path), "o", app.ports()).delivered, delivered);
-    }
-    std::filesystem::remove_all(dir);
 }
 
 }  // namespace

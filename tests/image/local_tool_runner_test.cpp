@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <limits>
 #include <sys/wait.h>
 #include <system_error>
 #include <unistd.h>
@@ -70,6 +71,7 @@ TEST_F(LocalToolRunner, JudgesExitStatusFileAndStandardError) {
         {": > '" + o + "'", "exited cleanly but wrote no file at " + o + "; " + nothing},
         {"mkdir '" + o + "'", "exited cleanly but wrote no file at " + o + "; " + nothing},
         {"ln -s missing.png '" + o + "'", "exited cleanly but wrote no file at " + o + "; " + nothing},
+        {"printf png > '" + o + ".real'; ln -s '" + o + ".real' '" + o + "'", ""},
         {"printf png > '" + o + "'; exit 3", "failed with exit code 3; " + nothing},
         {"printf ' \\n\\t \\n' >&2; exit 255", "failed with exit code 255; " + nothing},
         {"no-such-image-tool-here", "failed with exit code 127; the tool reported: sh: 1: no-such-image-tool-here: not found"},
@@ -144,6 +146,10 @@ TEST_F(LocalToolRunner, NoticesAnExitWithoutWaitingForTheWatchStep) {
         slowest = std::max(slowest, elapsed_);
     }
     EXPECT_LT(slowest, std::chrono::milliseconds(80));
+
+    // A limit beyond the clock's range is held at its end, not wrapped round.
+    EXPECT_EQ(run("exit 7", std::numeric_limits<std::uint64_t>::max()).reason,
+              "failed with exit code 7; the tool printed nothing on stderr");
 }
 
 TEST_F(LocalToolRunner, HandsTheChildOnlyItsThreeStreams) {
