@@ -1,4 +1,5 @@
 #include "image/answer_list.h"
+#include "image/exhausted_text.h"
 #include "image/plan_values.h"
 
 #include <gtest/gtest.h>
@@ -68,6 +69,29 @@ TEST(ShortenAnswer, TrimsTheEndAndCutsAtSixHundredScalars) {
 TEST(NumberedAnswers, CountsFromOneAndKeepsInnerLineBreaks) {
     EXPECT_EQ(numbered_answers({"a: x", "b: y\nz"}), "  1. a: x\n  2. b: y\nz");
     EXPECT_EQ(numbered_answers({}), "");
+}
+
+TEST(ExhaustedText, PicksTheChainTailAndIgnoresANameWhenSeveralWereTried) {
+    const std::string no_api =
+        "No image API is registered and active, so nothing followed the local tools: the app embeds OpenRouter, and "
+        "an image model marked on the settings media page (with the key pasted there) becomes one. Ask a person to "
+        "do that \u2014 an agent cannot.";
+    const std::pair<ExhaustedChain, std::string> cases[] = {
+        {{{"a: x"}, "", false, 0}, no_api},
+        {{{"a: x", "b: y"}, "--tool", false, 0}, no_api},
+        {{{"a: x", "b: y"}, "--tool", false, 3},
+         "The registered image APIs were left out of this chain because a source was named explicitly."},
+        {{{"a: x", "b: y"}, "", true, 3},
+         "The registered image API above was the last resort and it did not deliver either."},
+    };
+    for (const auto& [chain, tail] : cases) {
+        const std::string text = exhausted_text(chain);
+        EXPECT_EQ(text.substr(0, text.find('\n')),
+                  "no image source delivered a file for this prompt. What each one answered:");
+        EXPECT_NE(text.find("\n" + numbered_answers(chain.answers) + "\n" + tail + "\nEvery local tool above"),
+                  std::string::npos)
+            << text;
+    }
 }
 
 }  // namespace
