@@ -1,0 +1,21 @@
+#include "image/answer_list.h"
+
+#include "cli/white_space.h"
+#include "values/utf8.h"
+
+namespace tv {
+
+std::string shorten_answer(std::string_view reason) {
+    return cut_with_ellipsis(trim_trailing_white_space(reason), answer_limit);
+}
+
+std::string numbered_answers(const std::vector<std::string>& answers) {
+    std::string out;
+    for (std::size_t k = 0; k < answers.size(); ++k) {
+        if (k > 0) out += '\n';
+        out += "  " + std::to_string(k + 1) + ". " + answers[k];
+    }
+    return out;
+}
+
+}  // namespace tv

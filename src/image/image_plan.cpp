@@ -1,0 +1,62 @@
+#include "image/image_plan.h"
+
+#include "cli/fail.h"
+#include "values/value_text.h"
+
+namespace tv {
+namespace {
+
+std::string required(Value entry, std::string_view key) {
+    const std::string* text = required_text(entry, key);
+    if (text == nullptr) fail("the tarvolt image plan carries no \"" + std::string(key) + "\"");
+    return *text;
+}
+
+ImageAttempt read_attempt(const Json& entry) {
+    ImageAttempt attempt;
+    const auto timeout_ms = non_negative_integer(read_property(entry, "timeoutMs"));
+    if (!timeout_ms) fail("an image attempt carries no \"timeoutMs\"");
+    attempt.timeout = duration_from_ms(*timeout_ms);
+    const Value kind = read_property(entry, "kind");
+    if (is_string(kind, "command")) {
+        attempt.kind = SourceKind::local_tool;
+        attempt.image_cli_id = required(&entry, "imageCliId");
+        attempt.name = required(&entry, "toolName");
+        attempt.model = required(&entry, "model");
+        attempt.command_line = required(&entry, "commandLine");
+    } else if (is_string(kind, "api")) {
+        attempt.kind = SourceKind::registered_api;
+        attempt.api_id = required(&entry, "apiId");
+        attempt.name = required(&entry, "apiName");
+        const std::string* model = required_text(&entry, "model");
+        attempt.model = model != nullptr ? *model : "default model";
+    } else {
+        fail("an image attempt carries no \"kind\" this client understands");
+    }
+    return attempt;
+}
+
+}  // namespace
+
+ImagePlan read_image_plan(const Json& reply) {
+    const Value attempts = read_property(reply, "attempts");
+    if (attempts == nullptr || !attempts->is_array()) fail("the tarvolt image plan carries no \"attempts\"");
+    ImagePlan plan;
+    for (const Json& entry : *attempts) plan.attempts.push_back(read_attempt(entry));
+    if (plan.attempts.empty()) fail("the tarvolt image plan carries no tool to run");
+    const std::string* output_path = required_text(&reply, "outputPath");
+    if (output_path == nullptr) fail("the tarvolt image plan carries no \"outputPath\"");
+    plan.output_path = *output_path;
+    plan.registered_api_count = non_negative_integer(read_property(reply, "registeredApiCount")).value_or(0);
+    return plan;
+}
+
+std::string kind_text(const ImageAttempt& attempt) {
+    return attempt.kind == SourceKind::local_tool ? "local tool" : "registered API";
+}
+
+std::string attempt_label(const ImageAttempt& attempt) {
+    return kind_text(attempt) + " " + attempt.name + ", model " + attempt.model;
+}
+
+}  // namespace tv

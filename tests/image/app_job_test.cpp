@@ -1,0 +1,117 @@
+#include "image/app_job.h"
+#include "image/image_attempt.h"
+
+#include <deque>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace tv {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+// A scripted app and a clock that moves only when the job sleeps or asks.
+struct ScriptedApp {
+    std::deque<ControlReply> replies;
+    std::vector<std::string> sent;
+    std::vector<Clock::duration> sent_at;  // time since the start
+    Clock::time_point now{std::chrono::hours(1)};
+    Clock::time_point start = now;
+    Clock::duration request_time = 250ms;
+
+    JobPorts ports() {
+        return {
+            [this](std::string_view body) {
+                sent.emplace_back(body);
+                sent_at.push_back(now - start);
+                now += request_time;
+                ControlReply r = replies.size() > 1 ? replies.front() : replies.at(0);
+                if (replies.size() > 1) replies.pop_front();
+                return r;
+            },
+            [this] { return now; },
+            [this](PlanDuration d) { now += std::chrono::seconds(d.seconds) + std::chrono::nanoseconds(d.nanoseconds); },
+        };
+    }
+};
+
+ControlReply reply(const std::string& text) { return {parse_json(text).value, {}}; }
+
+ImageAttempt api_attempt(std::uint64_t timeout_ms) {
+    ImageAttempt a;
+    a.kind = SourceKind::registered_api;
+    a.api_id = "or-1";
+    a.name = "OpenRouter";
+    a.timeout = duration_from_ms(timeout_ms);
+    return a;
+}
+
+std::string no_file() { return (std::filesystem::path(testing::TempDir()) / "app-job-none.png").string(); }
+
+TEST(AppJob, SendsStartThenPollsEveryTwoSecondsUntilItFails) {
+    ScriptedApp app;
+    app.replies = {reply(R"({"ok":true,"jobId":"j-7"})"), reply(R"({"ok":true,"status":"running"})"),
+                   reply(R"({"ok":true,"status":"Failed"})"), reply(R"({"ok":true})"),
+                   reply(R"({"ok":true,"status":"failed","detail":"content policy\n"})")};
+    const AttemptOutcome out = run_app_job(image_api_job(api_attempt(60'000), "a \"red\" kite", "/o/x.png"), "pane-1",
+                                           app.ports());
+    EXPECT_FALSE(out.delivered);
+    EXPECT_EQ(out.reason, "refused the request; content policy\n");
+    ASSERT_EQ(app.sent.size(), 5u);
+    EXPECT_EQ(app.sent[0],
+              R"({"command":"image","from":"pane-1","phase":"api-start","api":"or-1","prompt":"a \"red\" kite","path":"/o/x.png"})");
+    EXPECT_EQ(app.sent[1], R"({"command":"image","from":"pane-1","phase":"api-poll","jobId":"j-7"})");
+    EXPECT_EQ(app.sent[4], app.sent[1]);
+    // Each poll comes 2 s after the previous answer.
+    EXPECT_EQ(app.sent_at[1], 2250ms);
+    EXPECT_EQ(app.sent_at[2], 4500ms);
+}
+
+TEST(AppJob, EndsOnTheFirstPollAnsweredAtTimeoutPlusGrace) {
+    for (const auto& [timeout_ms, minutes, polls] : {std::tuple{0u, "1", 15u}, {61'000u, "2", 46u}}) {
+        const auto last_poll = 2s * polls;
+        ScriptedApp app;
+        app.replies = {reply(R"({"ok":true,"jobId":"j"})"), reply(R"({"ok":true,"status":"SUCCEEDED"})")};
+        app.request_time = 0ms;
+        const AttemptOutcome out =
+            run_app_job(image_api_job(api_attempt(timeout_ms), "p", no_file()), "o", app.ports());
+        EXPECT_EQ(out.reason, std::string("was still running after ") + minutes +
+                                  " minute(s), so this caller stopped waiting");
+        // Polls at 2 s, 4 s, ...: the first at or past timeout + 30 s is the last.
+        EXPECT_EQ(app.sent.size(), 1 + polls) << timeout_ms;
+        EXPECT_EQ(app.sent_at.back(), last_poll) << timeout_ms;
+    }
+}
+
+TEST(AppJob, TurnsEveryOtherEndIntoItsReason) {
+    const std::string path = no_file();
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{R"({"ok":false,"error":"unknown api"})"}, "unknown api"},
+        {{R"({"ok":"true","error":""})"}, ""},
+        {{R"([1])"}, "unknown tarvolt error"},
+        {{R"({"ok":true})"}, "the tarvolt started no job for this API"},
+        {{R"({"ok":true,"jobId":""})"}, "the tarvolt started no job for this API"},
+        {{R"({"ok":true,"jobId":5})"}, "the tarvolt started no job for this API"},
+        {{R"({"ok":true,"jobId":"j"})", R"({"ok":false,"error":{"m":1}})"}, "unknown tarvolt error"},
+        {{R"({"ok":true,"jobId":"j"})", R"({"ok":true,"status":"failed","detail":7})"},
+         "refused the request; the API gave no reason"},
+        {{R"({"ok":true,"jobId":"j"})", R"({"ok":true,"status":"succeeded"})"},
+         "reported success but wrote no file at " + path},
+    };
+    for (const auto& [texts, reason] : cases) {
+        ScriptedApp app;
+        for (const auto& t : texts) app.replies.push_back(reply(t));
+        const AttemptOutcome out = run_app_job(image_api_job(api_attempt(1000), "p", path), "o", app.ports());
+        EXPECT_FALSE(out.delivered);
+        EXPECT_EQ(out.reason, reason) << texts.back();
+    }
+
+    ScriptedApp down;
+    down.replies = {ControlReply{std::nullopt, "could not talk to the tarvolt on port 9: connect ECONNREFUSED"}};
+    EXPECT_EQ(run_app_job(image_api_job(api_attempt(1000), "p", path), "o", down.ports()).reason,
+              "could not talk to the tarvolt on port 9: connect ECONNREFUSED");
+}
+
+}  // namespace
+}  // namespace tv
