@@ -4,6 +4,7 @@
 #include "cli/request_body.h"
 #include "http_client/reply.h"
 #include "image/answer_list.h"
+#include "image/attempt_reports.h"
 #include "image/exhausted_text.h"
 #include "image/image_attempt.h"
 #include "image/image_plan.h"
@@ -15,31 +16,6 @@ namespace {
 constexpr std::string_view api_notice =
     "the next attempt is an API call made by the app itself. Its model id reads author/slug, so the part before "
     "the slash is who made the MODEL, never a second service.";
-
-Json report_body(const CallerEnv& env, std::string_view phase) {
-    Json body = Json::object();
-    body["command"] = "image";
-    body["from"] = env.terminal_name;
-    body["phase"] = phase;
-    return body;
-}
-
-void report_failure(const CallerEnv& env, const ImageAttempt& attempt, const std::string& reason) {
-    Json body = report_body(env, "failure");
-    if (attempt.kind == SourceKind::local_tool) {
-        body["tool"] = attempt.image_cli_id;
-    } else {
-        body["api"] = attempt.api_id;
-    }
-    body["detail"] = reason;
-    if (const auto text = body_text(body)) report_best_effort(env, *text, "could not report the failed image attempt");
-}
-
-void report_record(const CallerEnv& env, const std::string& output_path) {
-    Json body = report_body(env, "record");
-    body["path"] = output_path;
-    if (const auto text = body_text(body)) report_best_effort(env, *text, "the image was generated but not recorded");
-}
 
 // The first of the options that narrow the chain to one source, if any.
 std::string_view named_option(const ParsedArgs& args) {
@@ -77,12 +53,14 @@ void run_image_command(const ParsedArgs& args, const CallerEnv& env) {
 
         const AttemptOutcome outcome = run_image_attempt(env, attempt, prompt, plan.output_path);
         if (outcome.delivered) {
-            report_record(env, plan.output_path);
+            report_delivered_file(env, "image", plan.output_path, "the image was generated but not recorded");
             write_stdout(plan.output_path + "\n");
             return;
         }
         if (attempt.kind == SourceKind::registered_api) chain.api_tried = true;
-        report_failure(env, attempt, outcome.reason);
+        const bool tool = attempt.kind == SourceKind::local_tool;
+        report_failed_attempt(env, "image", tool ? "tool" : "api", tool ? attempt.image_cli_id : attempt.api_id,
+                              outcome.reason, "could not report the failed image attempt");
         warn(attempt.name + " " + outcome.reason);
         if (i + 1 < n) {
             const ImageAttempt& next = plan.attempts[i + 1];

@@ -2,10 +2,25 @@
 
 #include "cli/caller_env.h"
 #include "cli/command_table.h"
+#include "image/app_job.h"
+#include "image/attempt_outcome.h"
+#include "video/video_plan.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
 
 namespace tv {
 
 // Runs the whole video command: prints the path and returns, or fails.
 void run_video_command(const ParsedArgs& args, const CallerEnv& env);
+
+// One API of the chain, as a job the app runs: polled on the API's own
+// interval and given up 60 s after its timeout.
+AttemptOutcome run_video_attempt(const VideoAttempt& attempt, const std::string& prompt,
+                                 const std::string& output_path, std::string_view from, const JobPorts& ports);
+
+// The message that ends a run in which no API delivered.
+std::string video_exhausted_text(const std::vector<std::string>& answers, std::uint64_t registered_api_count);
 
 }  // namespace tv

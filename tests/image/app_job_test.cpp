@@ -1,5 +1,6 @@
 #include "image/app_job.h"
 #include "image/image_attempt.h"
+#include "support/scripted_job.h"
 
 #include <deque>
 #include <filesystem>
@@ -8,35 +9,11 @@
 namespace tv {
 namespace {
 
+using tvtest::reply;
+using tvtest::ScriptedApp;
+
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
-
-// A scripted app and a clock that moves only when the job sleeps or asks.
-struct ScriptedApp {
-    std::deque<ControlReply> replies;
-    std::vector<std::string> sent;
-    std::vector<Clock::duration> sent_at;  // time since the start
-    Clock::time_point now{std::chrono::hours(1)};
-    Clock::time_point start = now;
-    Clock::duration request_time = 250ms;
-
-    JobPorts ports() {
-        return {
-            [this](std::string_view body) {
-                sent.emplace_back(body);
-                sent_at.push_back(now - start);
-                now += request_time;
-                ControlReply r = replies.size() > 1 ? replies.front() : replies.at(0);
-                if (replies.size() > 1) replies.pop_front();
-                return r;
-            },
-            [this] { return now; },
-            [this](PlanDuration d) { now += std::chrono::seconds(d.seconds) + std::chrono::nanoseconds(d.nanoseconds); },
-        };
-    }
-};
-
-ControlReply reply(const std::string& text) { return {parse_json(text).value, {}}; }
 
 ImageAttempt api_attempt(std::uint64_t timeout_ms) {
     ImageAttempt a;

@@ -1,0 +1,56 @@
+#include "video/video_plan.h"
+
+#include "cli/fail.h"
+#include "values/value_text.h"
+
+namespace tv {
+namespace {
+
+std::string required(const Json& entry, std::string_view key) {
+    const std::string* text = required_text(&entry, key);
+    if (text == nullptr) fail("the tarvolt video plan carries no \"" + std::string(key) + "\"");
+    return *text;
+}
+
+PlanDuration required_ms(const Json& entry, std::string_view key) {
+    const auto ms = non_negative_integer(read_property(entry, key));
+    if (!ms) fail("a video attempt carries no \"" + std::string(key) + "\"");
+    return duration_from_ms(*ms);
+}
+
+VideoAttempt read_attempt(const Json& entry) {
+    if (!is_string(read_property(entry, "kind"), "api")) {
+        fail("a video attempt is not a registered API; video has no local tool, so this client will not run "
+             "anything it was handed");
+    }
+    VideoAttempt attempt;
+    attempt.api_id = required(entry, "apiId");
+    attempt.api_name = required(entry, "apiName");
+    const std::string* model = required_text(&entry, "model");
+    attempt.model = model != nullptr ? *model : "default model";
+    attempt.timeout = required_ms(entry, "timeoutMs");
+    attempt.poll_interval = required_ms(entry, "pollIntervalMs");
+    // Providers are never asked more often than once a second.
+    if (attempt.poll_interval.seconds == 0 ||
+        (attempt.poll_interval.seconds == 1 && attempt.poll_interval.nanoseconds == 0)) {
+        attempt.poll_interval = PlanDuration{1, 0};
+    }
+    return attempt;
+}
+
+}  // namespace
+
+VideoPlan read_video_plan(const Json& reply) {
+    const Value attempts = read_property(reply, "attempts");
+    if (attempts == nullptr || !attempts->is_array()) fail("the tarvolt video plan carries no \"attempts\"");
+    VideoPlan plan;
+    for (const Json& entry : *attempts) plan.attempts.push_back(read_attempt(entry));
+    if (plan.attempts.empty()) fail("the tarvolt video plan carries no API to call");
+    const std::string* output_path = required_text(&reply, "outputPath");
+    if (output_path == nullptr) fail("the tarvolt video plan carries no \"outputPath\"");
+    plan.output_path = *output_path;
+    plan.registered_api_count = non_negative_integer(read_property(reply, "registeredApiCount")).value_or(0);
+    return plan;
+}
+
+}  // namespace tv

@@ -1,0 +1,103 @@
+#include "image_tools/local_tools.h"
+#include "image_tools/source_listing.h"
+#include "support/fake_app.h"
+#include "support/run_ctl.h"
+
+#include <gtest/gtest.h>
+
+namespace tv {
+namespace {
+
+using tvtest::json_answer;
+using tvtest::run_ctl;
+
+const std::string header = "everything that can generate an image here, in the order the app tries it:\n\n";
+const std::string no_tools = "  local image tools: none is registered in this build.";
+const std::string no_apis =
+    "  registered image APIs: none is registered and active.\n"
+    "    The app embeds OpenRouter: a person pastes the OpenRouter key on the app's\n"
+    "    settings media page and marks the image models to use there, and each\n"
+    "    marked model becomes one API callable with --api <id>. That is a person's\n"
+    "    job on the screen \u2014 an agent cannot configure it from a terminal.";
+const std::string closing = "\n\n" + std::string(source_choice_paragraph) + "\n";
+
+tvtest::RunResult listing(const std::string& sources_json) {
+    tvtest::FakeApp app({json_answer(R"({"ok":true,"sources":)" + sources_json + "}")});
+    auto r = run_ctl({"image", "--bogus", "--list-tools"}, tvtest::pane_env(app.port(), "pane \u00e9"));
+    EXPECT_EQ(app.requests().at(0).body, "{\"command\":\"image\",\"from\":\"pane \u00e9\",\"phase\":\"sources\"}");
+    return r;
+}
+
+TEST(SourceListing, OutsideAPaneListsTheClientsOwnTools) {
+    const std::vector<std::string> envs[] = {
+        {},
+        {"TARVOLT_CTL_PORT=", "TARVOLT_CTL_TOKEN=t", "TARVOLT_TERMINAL_NAME=n"},
+        {"TARVOLT_CTL_PORT=1", "TARVOLT_CTL_TOKEN=t", "TARVOLT_TERMINAL_NAME="},
+        {"TARVOLT_CTL_PORT=1", "TARVOLT_CTL_TOKEN=\xff", "TARVOLT_TERMINAL_NAME=n"},
+    };
+    for (const auto& env : envs) {
+        const auto r = run_ctl({"image", "--list-tools"}, env);
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.out, local_tool_list() + "\n");
+        EXPECT_EQ(r.err, "");
+    }
+}
+
+TEST(SourceListing, LaysOutWhatTheAppSays) {
+    const auto r = listing(R"([
+        {"kind":"tool","attemptPosition":1,"id":"grok-imagine","name":"Grok Imagine","installed":true,"authenticated":true,"detail":"logged in"},
+        {"kind":"api","attemptPosition":300,"id":"or-x","name":"OpenRouter","model":""},
+        {"kind":"tool","attemptPosition":2,"id":"codex-image","name":"Codex Image","installed":true,"authenticated":1},
+        {"kind":"tool","attemptPosition":-1,"id":"caf\u00e9","name":7,"installed":true},
+        {"kind":"api","attemptPosition":2.5,"id":"or-flux-long-id","name":"Flux \u2014 2","model":"black-forest-labs/flux"}])");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out, header +
+                         "  local image tools \u2014 run in YOUR terminal; name one with --tool <id>\n"
+                         "    1  grok-imagine  Grok Imagine  ready \u2014 logged in\n"
+                         "    2  codex-image   Codex Image   NOT READY \u2014 \n"
+                         "    0  caf\u00e9" + std::string(24, ' ') + "NOT READY \u2014 \n\n"
+                         "  registered image APIs \u2014 called by the APP, so no token ever reaches you;\n"
+                         "  name one with --api <id>\n"
+                         "    255  or-x             OpenRouter  active \u2014 the API's own default model\n"
+                         "    0  or-flux-long-id  Flux \u2014 2    active \u2014 model black-forest-labs/flux\n"
+                         "    An API model id reads author/slug: in \"openai/sora-2-pro\" the part before the slash is "
+                         "who made the MODEL, never a second service. The service is the API named beside it." +
+                         closing);
+}
+
+TEST(SourceListing, EmptySectionsSaySo) {
+    const auto r = listing("[]");
+    EXPECT_EQ(r.out, header + no_tools + "\n\n" + no_apis + closing);
+}
+
+TEST(SourceListing, FailuresEndWithOneSentence) {
+    const std::pair<std::string, std::string> cases[] = {
+        {R"({"ok":true})", "the tarvolt answered no image sources"},
+        {R"({"ok":true,"sources":{}})", "the tarvolt answered no image sources"},
+        {R"({"ok":true,"sources":[{"kind":"tool"},{"kind":"Tool"}]})",
+         "the tarvolt listed an image source of a kind this client does not know"},
+        {R"({"ok":true,"sources":["api"]})", "the tarvolt listed an image source of a kind this client does not know"},
+        {R"({"ok":false,"error":"no media page"})", "no media page"},
+    };
+    for (const auto& [reply, message] : cases) {
+        tvtest::FakeApp app({json_answer(reply)});
+        const auto r = run_ctl({"image", "--list-tools"}, tvtest::pane_env(app.port()));
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(r.err, "tarvolt-ctl: " + message + "\n");
+    }
+    const auto port = run_ctl({"image", "--list-tools"},
+                              {"TARVOLT_CTL_PORT=70000", "TARVOLT_CTL_TOKEN=t", "TARVOLT_TERMINAL_NAME=n"});
+    EXPECT_EQ(port.err, "tarvolt-ctl: Port should be >= 0 and < 65536. Received type number (70000).\n");
+}
+
+TEST(SourceLines, HugeValuesDoNotBreakTheColumns) {
+    const std::string huge(70000, 'i');
+    const std::string lines = source_lines({{huge, "n", "s", 1}, {"a", "\u00e9", "t", 2}});
+    // Compared as a whole so that a failure does not print 140 kB.
+    EXPECT_TRUE(lines == "    1  " + huge + "  n   s\n    2  a" + std::string(69999, ' ') + "  \u00e9   t");
+}
+
+}  // namespace
+}  // namespace tv

@@ -1,0 +1,43 @@
+// A scripted app and a clock for the jobs that the app runs at an API: the
+// clock moves only when the job sleeps or sends a request.
+#pragma once
+
+#include "image/app_job.h"
+
+#include <chrono>
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace tvtest {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+struct ScriptedApp {
+    std::deque<tv::ControlReply> replies;
+    std::vector<std::string> sent;
+    std::vector<Clock::duration> sent_at;  // time since the start
+    Clock::time_point now{std::chrono::hours(1)};
+    Clock::time_point start = now;
+    Clock::duration request_time = 250ms;
+
+    tv::JobPorts ports() {
+        return {
+            [this](std::string_view body) {
+                sent.emplace_back(body);
+                sent_at.push_back(now - start);
+                now += request_time;
+                tv::ControlReply r = replies.size() > 1 ? replies.front() : replies.at(0);
+                if (replies.size() > 1) replies.pop_front();
+                return r;
+            },
+            [this] { return now; },
+            [this](tv::PlanDuration d) { now += std::chrono::seconds(d.seconds) + std::chrono::nanoseconds(d.nanoseconds); },
+        };
+    }
+};
+
+inline tv::ControlReply reply(const std::string& text) { return {tv::parse_json(text).value, {}}; }
+
+}  // namespace tvtest

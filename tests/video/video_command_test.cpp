@@ -1,0 +1,164 @@
+#include "support/fake_app.h"
+#include "support/replies.h"
+#include "support/run_ctl.h"
+#include "support/scripted_job.h"
+#include "video/video_command.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+namespace tv {
+namespace {
+
+namespace fs = std::filesystem;
+using tvtest::reply;
+using tvtest::ScriptedApp;
+using namespace std::chrono_literals;
+
+VideoAttempt attempt(std::uint64_t timeout_ms, PlanDuration poll) {
+    return {"veo", "Veo", "google/veo-3", duration_from_ms(timeout_ms), poll};
+}
+
+// When the job gives up: the time of the last poll since api-start answered.
+TEST(VideoAttempt, GivesUpAtTheFirstPollPastTimeoutAndGrace) {
+    const struct {
+        std::uint64_t timeout_ms;
+        PlanDuration poll;
+        const char* reason;
+        tvtest::Clock::duration last_poll;
+    } cases[] = {
+        {0, {1, 0}, "was still running after 1 minute(s), so this caller stopped waiting", 60250ms},
+        {90000, {2, 500000000}, "was still running after 2 minute(s), so this caller stopped waiting", 150250ms},
+    };
+    for (const auto& c : cases) {
+        ScriptedApp app;
+        app.request_time = 0ms;
+        app.replies = {reply(R"({"ok":true,"jobId":"j"})"), reply(R"({"ok":true,"status":"Succeeded"})")};
+        const AttemptOutcome out = run_video_attempt(attempt(c.timeout_ms, c.poll), "p", "/nowhere", "pane", app.ports());
+        EXPECT_EQ(out.reason, c.reason);
+        EXPECT_GE(app.sent_at.back(), 60s + std::chrono::milliseconds(c.timeout_ms));
+        EXPECT_LT(app.sent_at.back() - std::chrono::seconds(c.poll.seconds) - std::chrono::nanoseconds(c.poll.nanoseconds),
+                  60s + std::chrono::milliseconds(c.timeout_ms));
+        EXPECT_EQ(app.sent[0], R"({"command":"video","from":"pane","phase":"api-start","api":"veo","prompt":"p","path":"/nowhere"})");
+        EXPECT_EQ(app.sent[1], R"({"command":"video","from":"pane","phase":"api-poll","jobId":"j"})");
+    }
+}
+
+TEST(VideoExhaustedText, NamesWhyOthersWereLeftOut) {
+    const std::string head = "no registered video API delivered a file for this prompt. What each one answered:\n  1. a\n";
+    const std::string tail =
+        "\nVideo has no local tool, so there is nothing else to fall back to: do not generate an image instead, and do "
+        "not ask a coding CLI for frames. Read the reasons above, then either fix the API on the app settings page or "
+        "report this as it is.";
+    EXPECT_EQ(video_exhausted_text({"a"}, 3),
+              head + "The other registered video APIs were left out of this chain because one was named explicitly." + tail);
+    EXPECT_EQ(video_exhausted_text({"a"}, 1), head + "Those are every video API registered and active in the app settings." + tail);
+    EXPECT_EQ(video_exhausted_text({"a"}, 0), head + "Those are every video API registered and active in the app settings." + tail);
+}
+
+class VideoCommand : public testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::path(testing::TempDir()) / ("video-command-" + std::to_string(::getpid()));
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        path_ = (dir_ / "clip.mp4").string();
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    void write_file(const std::string& bytes) const { std::ofstream(path_, std::ios::binary) << bytes; }
+
+    fs::path dir_;
+    std::string path_;
+};
+
+const std::string notice =
+    "tarvolt-ctl: every attempt below is an API call made by the app itself. A model id reads author/slug, so the "
+    "part before the slash is who made the MODEL, never a second service.\n";
+
+TEST_F(VideoCommand, FallsBackThenDelivers) {
+    std::vector<std::string> bodies;
+    tvtest::FakeApp app([&](const tvtest::Request& r) {
+        bodies.push_back(r.body);
+        const Json body = tvtest::reply_from(r.body);
+        const std::string phase = body.value("phase", "");
+        const std::string api = body.value("api", "");
+        if (phase == "plan") {
+            write_file("left over");
+            return tvtest::json_answer(R"({"ok":true,"outputPath":")" + path_ + R"(","registeredApiCount":2,"attempts":[
+                {"kind":"api","apiId":"a1","apiName":"Sora","model":"openai/sora-2","timeoutMs":61000,"pollIntervalMs":900},
+                {"kind":"api","apiId":"a2","apiName":"Veo","timeoutMs":0,"pollIntervalMs":1000}]})");
+        }
+        if (phase == "api-start") return tvtest::json_answer(R"({"ok":true,"jobId":")" + api + R"("})");
+        if (phase == "api-poll" && body.value("jobId", "") == "a1") {
+            return tvtest::json_answer(R"({"ok":true,"status":"failed","detail":"quota  \n"})");
+        }
+        if (phase == "api-poll") {
+            write_file("Y4M");
+            return tvtest::json_answer(R"({"ok":true,"status":"succeeded"})");
+        }
+        if (phase == "failure") return tvtest::json_answer(R"({"ok":false,"error":"ledger locked"})");
+        return tvtest::json_answer(R"({"ok":false})");
+    });
+    const auto r = tvtest::run_ctl({"video", "--prompt", "a kite", "--out", "clip.mp4"}, tvtest::pane_env(app.port(), "pane-3"));
+    EXPECT_EQ(r.out, path_ + "\n");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, notice +
+                         "tarvolt-ctl: [1/2] generating with registered API Sora, model openai/sora-2, up to 2 min, "
+                         "checking every 1s; writing " + path_ + "\n"
+                         "tarvolt-ctl: could not report the failed video attempt: ledger locked\n"
+                         "tarvolt-ctl: Sora refused the request; quota  \n\n"
+                         "tarvolt-ctl: falling back to registered API Veo\n"
+                         "tarvolt-ctl: [2/2] generating with registered API Veo, model default model, up to 1 min, "
+                         "checking every 1s; writing " + path_ + "\n"
+                         "tarvolt-ctl: the video was generated but not recorded: unknown tarvolt error\n");
+    ASSERT_EQ(bodies.size(), 7u);
+    EXPECT_EQ(bodies[0], R"({"command":"video","from":"pane-3","phase":"plan","prompt":"a kite","out":"clip.mp4"})");
+    EXPECT_EQ(bodies[3], R"({"command":"video","from":"pane-3","phase":"failure","api":"a1","detail":"refused the request; quota  \n"})");
+    EXPECT_EQ(bodies[6], R"({"command":"video","from":"pane-3","phase":"record","path":")" + path_ + R"("})");
+}
+
+TEST_F(VideoCommand, EveryApiFailingEndsWithWhatEachAnswered) {
+    const std::string long_reason(601, 'x');
+    tvtest::FakeApp app([&](const tvtest::Request& r) {
+        const Json body = tvtest::reply_from(r.body);
+        const std::string phase = body.value("phase", "");
+        if (phase == "plan") {
+            return tvtest::json_answer(R"({"ok":true,"outputPath":")" + path_ + R"(","registeredApiCount":3,"attempts":[
+                {"kind":"api","apiId":"a1","apiName":"Sora","timeoutMs":0,"pollIntervalMs":0}]})");
+        }
+        if (phase == "api-start") return tvtest::json_answer(R"({"ok":false,"error":")" + long_reason + R"("})");
+        return tvtest::json_answer(R"({"ok":true})");
+    });
+    const auto r = tvtest::run_ctl({"video", "--prompt", "p", "--api", "a1"}, tvtest::pane_env(app.port()));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, notice +
+                         "tarvolt-ctl: [1/1] generating with registered API Sora, model default model, up to 1 min, "
+                         "checking every 1s; writing " + path_ + "\n"
+                         "tarvolt-ctl: Sora " + long_reason + "\n"
+                         "tarvolt-ctl: no registered video API delivered a file for this prompt. What each one answered:\n"
+                         "  1. registered API Sora, model default model: " + std::string(600, 'x') +
+                         "\u2026 (output truncated)\n"
+                         "The other registered video APIs were left out of this chain because one was named explicitly.\n"
+                         "Video has no local tool, so there is nothing else to fall back to: do not generate an image "
+                         "instead, and do not ask a coding CLI for frames. Read the reasons above, then either fix the "
+                         "API on the app settings page or report this as it is.\n");
+}
+
+TEST_F(VideoCommand, BadPlanStopsBeforeAnyAttempt) {
+    tvtest::FakeApp app({tvtest::json_answer(R"({"ok":true,"outputPath":"/w/v.mp4","attempts":[
+        {"kind":"api","apiId":"a1","apiName":"Sora","timeoutMs":0,"pollIntervalMs":0},{"kind":"command"}]})")});
+    const auto r = tvtest::run_ctl({"video", "--prompt", "p"}, tvtest::pane_env(app.port()));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err,
+              "tarvolt-ctl: a video attempt is not a registered API; video has no local tool, so this client will not "
+              "run anything it was handed\n");
+    EXPECT_EQ(app.requests().size(), 1u);
+}
+
+}  // namespace
+}  // namespace tv

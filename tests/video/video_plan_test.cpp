@@ -1,0 +1,64 @@
+#include "cli/fail.h"
+#include "support/replies.h"
+#include "video/video_plan.h"
+
+#include <gtest/gtest.h>
+
+namespace tv {
+namespace {
+
+std::string plan_failure(const std::string& attempts, const std::string& rest = R"(,"outputPath":"/w/v.mp4")") {
+    try {
+        read_video_plan(tvtest::reply_from(R"({"ok":true,"attempts":)" + attempts + rest + "}"));
+        return "<read>";
+    } catch (const Failure& f) {
+        return f.message;
+    }
+}
+
+constexpr const char* good = R"({"kind":"api","apiId":"a","apiName":"A","timeoutMs":1,"pollIntervalMs":1})";
+
+TEST(VideoPlan, ChecksInOrder) {
+    const std::string not_api =
+        "a video attempt is not a registered API; video has no local tool, so this client will not run anything it "
+        "was handed";
+    const std::pair<std::string, std::string> cases[] = {
+        {"{}", "the tarvolt video plan carries no \"attempts\""},
+        {"[]", "the tarvolt video plan carries no API to call"},
+        {std::string("[") + good + R"(,{"kind":"command","apiId":"","timeoutMs":"x"}])", not_api},
+        {R"(["api"])", not_api},
+        {R"([{"kind":"Api"}])", not_api},
+        {R"([{"kind":"api","apiId":"","timeoutMs":-1}])", "the tarvolt video plan carries no \"apiId\""},
+        {R"([{"kind":"api","apiId":"a","apiName":7}])", "the tarvolt video plan carries no \"apiName\""},
+        {R"([{"kind":"api","apiId":"a","apiName":"A","model":5,"timeoutMs":1.0}])", "a video attempt carries no \"timeoutMs\""},
+        {R"([{"kind":"api","apiId":"a","apiName":"A","timeoutMs":1,"pollIntervalMs":-1}])",
+         "a video attempt carries no \"pollIntervalMs\""},
+        {R"([{"kind":"api","apiId":"a","apiName":"A","timeoutMs":1,"pollIntervalMs":1e3}])",
+         "a video attempt carries no \"pollIntervalMs\""},
+    };
+    for (const auto& [attempts, message] : cases) EXPECT_EQ(plan_failure(attempts), message) << attempts;
+    EXPECT_EQ(plan_failure(std::string("[") + good + "]", ""), "the tarvolt video plan carries no \"outputPath\"");
+    EXPECT_EQ(plan_failure(std::string("[") + good + "]", R"(,"outputPath":"")"),
+              "the tarvolt video plan carries no \"outputPath\"");
+}
+
+TEST(VideoPlan, ReadsDefaultsAndRoundsThePollInterval) {
+    const VideoPlan plan = read_video_plan(tvtest::reply_from(R"({"attempts":[
+        {"kind":"api","apiId":"a","apiName":"A","model":"","timeoutMs":90000,"pollIntervalMs":0},
+        {"kind":"api","apiId":"b","apiName":"B","model":"m","timeoutMs":0,"pollIntervalMs":1000},
+        {"kind":"api","apiId":"c","apiName":"C","timeoutMs":0,"pollIntervalMs":1001},
+        {"kind":"api","apiId":"d","apiName":"D","timeoutMs":0,"pollIntervalMs":2500}],
+        "outputPath":"/w/v.mp4","registeredApiCount":-3})"));
+    ASSERT_EQ(plan.attempts.size(), 4u);
+    EXPECT_EQ(plan.attempts[0].model, "default model");
+    EXPECT_EQ(plan.attempts[1].model, "m");
+    const std::pair<std::uint64_t, std::uint32_t> intervals[] = {{1, 0}, {1, 0}, {1, 1000000}, {2, 500000000}};
+    for (std::size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(plan.attempts[i].poll_interval.seconds, intervals[i].first) << i;
+        EXPECT_EQ(plan.attempts[i].poll_interval.nanoseconds, intervals[i].second) << i;
+    }
+    EXPECT_EQ(plan.registered_api_count, 0u);
+}
+
+}  // namespace
+}  // namespace tv
