@@ -52,13 +52,13 @@ bool contains(const std::vector<std::string_view>& names, std::string_view name)
 std::span<const CommandSpec> command_table() { return table; }
 
 const CommandSpec* find_command(std::string_view name) {
-    for (const auto& spec : table) {
-        if (spec.name == name) return &spec;
+    for (const auto& row : table) {
+        if (row.name == name) return &row;
     }
     return nullptr;
 }
 
-ParsedArgs parse_options(const CommandSpec& spec, std::span<const std::string> arguments) {
+ParsedArgs parse_options(const CommandSpec& row, std::span<const std::string> arguments) {
     ParsedArgs parsed;
     for (std::size_t i = 0; i < arguments.size();) {
         const std::string& argument = arguments[i];
@@ -66,21 +66,21 @@ ParsedArgs parse_options(const CommandSpec& spec, std::span<const std::string> a
             fail_with_usage("unexpected argument \"" + argument + "\"");
         }
         const std::string name = argument.substr(2);
-        if (contains(spec.flags, name)) {
+        if (contains(row.flags, name)) {
             parsed.flags.insert(name);
             i += 1;
-        } else if (contains(spec.required, name) || contains(spec.optional, name)) {
+        } else if (contains(row.required, name) || contains(row.optional, name)) {
             if (i + 1 >= arguments.size()) fail("the option \"--" + name + "\" requires a value");
             parsed.values[name] = arguments[i + 1];
             i += 2;
         } else {
             fail_with_usage("unknown option \"--" + name + "\" for the command \"" +
-                            std::string(spec.name) + "\"");
+                            std::string(row.name) + "\"");
         }
     }
-    for (const auto required : spec.required) {
+    for (const auto required : row.required) {
         if (parsed.value(required) == nullptr) {
-            fail_with_usage("the command \"" + std::string(spec.name) + "\" requires --" +
+            fail_with_usage("the command \"" + std::string(row.name) + "\" requires --" +
                             std::string(required));
         }
     }

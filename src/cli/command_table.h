@@ -34,7 +34,7 @@ std::span<const CommandSpec> command_table();
 const CommandSpec* find_command(std::string_view name);
 
 // The arguments after the command name; stops the run on the first error.
-ParsedArgs parse_options(const CommandSpec& spec, std::span<const std::string> arguments);
+ParsedArgs parse_options(const CommandSpec& row, std::span<const std::string> arguments);
 
 extern const std::vector<std::string_view> cli_ids;
 extern const std::vector<std::string_view> complexity_levels;

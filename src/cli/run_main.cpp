@@ -41,17 +41,17 @@ void run(const std::vector<std::string>& args) {
         write_stdout(list_image_sources() + "\n");
         return;
     }
-    const CommandSpec* spec = find_command(first);
-    if (spec == nullptr) fail("unknown command \"" + first + "\"\n\n" + std::string(usage_text));
-    const ParsedArgs parsed = parse_options(*spec, std::span(args).subspan(1));
+    const CommandSpec* command = find_command(first);
+    if (command == nullptr) fail("unknown command \"" + first + "\"\n\n" + std::string(usage_text));
+    const ParsedArgs parsed = parse_options(*command, std::span(args).subspan(1));
     const CallerEnv env = read_caller_env();
 
-    if (spec->name == "image") return run_image_command(parsed, env);
-    if (spec->name == "video") return run_video_command(parsed, env);
+    if (command->name == "image") return run_image_command(parsed, env);
+    if (command->name == "video") return run_video_command(parsed, env);
 
-    const Json body = build_request_body(spec->name, parsed, env.terminal_name);
+    const Json body = build_request_body(command->name, parsed, env.terminal_name);
     const Json reply = request_or_fail(env, to_compact_text(body));
-    const std::string rendered = renderer_for(spec->name)(reply);
+    const std::string rendered = renderer_for(command->name)(reply);
     write_result(rendered, reply);
 }
 

@@ -15,10 +15,10 @@ const std::string usage = "\n\n" + std::string(usage_text);
 // The compact body for the arguments, or the failure message.
 std::string outcome(std::vector<std::string> args) {
     try {
-        const CommandSpec* spec = find_command(args.at(0));
-        if (spec == nullptr) return "no such command";
-        const ParsedArgs parsed = parse_options(*spec, std::span(args).subspan(1));
-        return to_compact_text(build_request_body(spec->name, parsed, "orchestrator"));
+        const CommandSpec* row = find_command(args.at(0));
+        if (row == nullptr) return "no such command";
+        const ParsedArgs parsed = parse_options(*row, std::span(args).subspan(1));
+        return to_compact_text(build_request_body(row->name, parsed, "orchestrator"));
     } catch (const Failure& f) {
         return "fail: " + f.message;
     }
@@ -91,7 +91,7 @@ TEST(CommandLine, RefusesWithExactSentences) {
 
 TEST(CommandLine, TableHasEveryCommandOnce) {
     EXPECT_EQ(command_table().size(), 23u);
-    for (const auto& spec : command_table()) EXPECT_EQ(find_command(spec.name), &spec);
+    for (const auto& row : command_table()) EXPECT_EQ(find_command(row.name), &row);
 }
 
 TEST(UsageText, IsPinned) {
