@@ -77,8 +77,12 @@ Routing route(const Category& category, const std::optional<std::string>& cli, c
         chosen = find_cli(*cli);
         const std::string why = cli_unavailable_reason(*chosen);
         if (!why.empty()) refuse("the spawn was refused before opening a terminal: " + why);
-    } else if (model || effort || category.generates_images) {
-        chosen = find_cli(category.generates_images ? image_runner_cli_id : default_cli_id);
+    } else if (model || effort) {
+        chosen = find_cli(default_cli_id);
+    } else if (category.generates_images) {
+        // The pane only runs the image tool's command; its own CLI is the runner.
+        chosen = find_cli(image_runner_cli_id);
+        ranked = true;
     } else {
         chosen = find_cli(category.leader_cli);
         const std::string why = cli_unavailable_reason(*chosen);
@@ -95,7 +99,7 @@ Routing route(const Category& category, const std::optional<std::string>& cli, c
         check_model(*chosen, *model);
         r.model = *model;
     } else {
-        r.model = std::string(ranked || chosen->id == category.leader_cli ? category.leader_model : chosen->models.front());
+        r.model = std::string(chosen->id == category.leader_cli ? category.leader_model : chosen->models.front());
     }
     if (effort) {
         r.effort = *effort;

@@ -23,7 +23,7 @@ options:
   --name <name>      the orchestrator pane's name (default: orchestrator)
   --background       serve from a background process and return at once; the
                      output adds TARVOLT_DEVAPP_PID, stop it with kill
-  --quiet            no log line per request on stderr
+  --quiet            nothing on stderr but errors (no line per request)
   --job-polls <n>    polls a simulated API job takes before it delivers (default 2)
   --poll-ms <ms>     the video APIs' polling cadence, handed out in the plans
                      (default 1000); closer polls do not count

@@ -122,12 +122,22 @@ int serve(const ServeOptions& o) {
 
     httplib::Server server;
     server.set_payload_max_length(16u << 20);
+    // One request per connection, like the client: a peer that sent garbage
+    // is not kept waiting for a second request.
+    server.set_keep_alive_max_count(1);
+    // Only SO_REUSEADDR: the library's default sets SO_REUSEPORT, which would
+    // let a second stand-in share the port and quietly take half the requests.
+    server.set_socket_options([](socket_t sock) {
+        int yes = 1;
+        ::setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
     server.Post("/control", [&](const httplib::Request& req, httplib::Response& res) {
         ControlAnswer answer;
-        if (!req.has_header("x-tarvolt-token")) {
+        const std::string given = req.get_header_value("x-tarvolt-token");
+        if (given.empty()) {
             answer = {401, refusal_body("missing x-tarvolt-token header: this endpoint answers only the panes of its own app"),
                       "(no token) -> refused"};
-        } else if (!token_matches(req.get_header_value("x-tarvolt-token"), token)) {
+        } else if (!token_matches(given, token)) {
             answer = {401, refusal_body("wrong x-tarvolt-token: this is not the token of this app's panes"),
                       "(wrong token) -> refused"};
         } else {
@@ -176,8 +186,8 @@ int serve(const ServeOptions& o) {
         std::fputs(exports.c_str(), stdout);
         std::fflush(stdout);
     }
-    say("listening on 127.0.0.1:" + std::to_string(port) + " for the workstation " + settings.folder);
-    if (!o.background) {
+    if (!o.quiet) say("listening on 127.0.0.1:" + std::to_string(port) + " for the workstation " + settings.folder);
+    if (!o.background && !o.quiet) {
         say("generated files land in its generated-images/ and generated-videos/; the ledger journal is .tarvolt/journal.jsonl");
         say("set the three variables above in the client's terminal (or eval them); stop this app with Ctrl-C");
     }
@@ -189,7 +199,7 @@ int serve(const ServeOptions& o) {
         sigwait(&stop_signals, &sig);
         if (listening_done) return;
         stopped_by_signal = true;
-        say(std::string("stopping on ") + (sig == SIGINT ? "SIGINT" : sig == SIGTERM ? "SIGTERM" : "SIGHUP"));
+        if (!o.quiet) say(std::string("stopping on ") + (sig == SIGINT ? "SIGINT" : sig == SIGTERM ? "SIGTERM" : "SIGHUP"));
         // A signal that comes before the listener runs must still stop it.
         while (!server.is_running() && !listening_done) std::this_thread::sleep_for(std::chrono::milliseconds(10));
         server.stop();
@@ -202,7 +212,7 @@ int serve(const ServeOptions& o) {
         say("the listener stopped on its own");
         return 1;
     }
-    say("stopped");
+    if (!o.quiet) say("stopped");
     return 0;
 }
 
