@@ -87,7 +87,8 @@ check_y4m() {
 
 echo "== starting the stand-in app (tarvolt-devapp) in a fresh workstation folder"
 show_command tarvolt-devapp --dir "$workstation"
-"$devapp_bin" --dir "$workstation" >"$work/exports" 2>"$work/devapp.log" &
+# exec, so that $! is the app itself and the signal below reaches it.
+(exec "$devapp_bin" --dir "$workstation" >"$work/exports" 2>"$work/devapp.log") &
 app_pid=$!
 for _ in $(seq 100); do
   [ "$(wc -l <"$work/exports")" -ge 3 ] && break

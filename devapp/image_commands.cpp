@@ -140,7 +140,7 @@ tv::Json image_command(Workstation& ws, Terminal& caller, const tv::Json& body) 
     if (phase == "plan") return plan(ws, caller, body);
     if (phase == "api-start") return start_api_job(ws, body, "image");
     if (phase == "api-poll") return poll_api_job(ws, body, "image");
-    if (phase == "failure") return note_media_failure(ws, caller, body, "image");
+    if (phase == "failure") return note_media_failure(body);
     if (phase == "record") return record_media_file(ws, caller, body, "image");
     refuse("unknown image phase \"" + phase + "\"; use one of: sources, plan, api-start, api-poll, failure, record");
 }

@@ -110,6 +110,7 @@ tv::Json artifact_command(Workstation& ws, Terminal& caller, const tv::Json& bod
     if (kind && *kind != "image" && *kind != "video" && *kind != "build" && *kind != "file") {
         refuse("invalid kind \"" + *kind + "\"; use one of: image, video, build, file");
     }
+    if (given.find('\0') != std::string::npos) refuse("the path holds a NUL character");
     Task& task = own_task(ws, caller, "an artifact");
     // A relative path is read from the workstation folder, where the panes work.
     std::filesystem::path path(given);

@@ -115,7 +115,7 @@ Routing route(const Category& category, const std::optional<std::string>& cli, c
 
 }  // namespace
 
-tv::Json spawn_command(Workstation& ws, Terminal& caller, const tv::Json& body) {
+tv::Json spawn_command(Workstation& ws, Terminal&, const tv::Json& body) {
     const std::string task_text = words_member(body, "task");
     const auto skills = text_list_member(body, "skillIds");
     const auto mcps = text_list_member(body, "mcpIds");
@@ -172,7 +172,6 @@ tv::Json spawn_command(Workstation& ws, Terminal& caller, const tv::Json& body) 
     pane.messages.push_back(task_text);
     ws.tasks.push_back(std::move(task));
     ws.terminals.push_back(std::move(pane));
-    (void)caller;
 
     tv::Json reply = tv::Json::object();
     reply["terminalName"] = ws.terminals.back().name;

@@ -94,12 +94,12 @@ tv::Json poll_api_job(Workstation& ws, const tv::Json& body, std::string_view ki
     return reply;
 }
 
-tv::Json note_media_failure(Workstation& ws, Terminal& caller, const tv::Json& body, std::string_view kind) {
+// The journal keeps the report; the reply only confirms it was well formed.
+tv::Json note_media_failure(const tv::Json& body) {
     const auto tool = optional_text_member(body, "tool");
     const auto api = optional_text_member(body, "api");
-    const std::string& detail = text_member(body, "detail");
+    text_member(body, "detail");
     if (!tool && !api) refuse("a failure report names the source that failed, with \"tool\" or \"api\"");
-    ws.media_events.push_back(caller.name + ": " + std::string(kind) + " source " + (tool ? *tool : *api) + " failed: " + detail);
     return tv::Json::object();
 }
 
@@ -109,8 +109,8 @@ tv::Json record_media_file(Workstation& ws, Terminal& caller, const tv::Json& bo
     std::error_code ec;
     const auto bytes = std::filesystem::file_size(path, ec);
     if (ec || !std::filesystem::is_regular_file(path, ec) || bytes == 0) refuse("no generated file at " + path);
+    // A file made for a task counts as one of its deliveries.
     if (caller.task) ws.tasks[*caller.task].artifacts.push_back({path, bytes, std::string(kind)});
-    ws.media_events.push_back(caller.name + ": " + std::string(kind) + " recorded at " + path);
     return {{"path", path}, {"bytes", bytes}};
 }
 

@@ -72,9 +72,10 @@ ServeOptions parse_serve_options(const std::vector<std::string>& args, std::stri
     ServeOptions o;
     const std::vector<std::string> ids = all_source_ids();
     walk(args, error, [&](const std::string& a, const std::string* v) -> int {
-        if (a == "--quiet") return o.quiet = true, 0;
-        if (a == "--background") return o.background = true, 0;
-        if (a == "--no-video-apis") return o.media.no_video_apis = true, 0;
+        if (a == "--quiet" || a == "--background" || a == "--no-video-apis") {
+            (a == "--quiet" ? o.quiet : a == "--background" ? o.background : o.media.no_video_apis) = true;
+            return 0;
+        }
         if (a != "--port" && a != "--token" && a != "--dir" && a != "--name" && a != "--fail" && a != "--stall" &&
             a != "--job-polls" && a != "--poll-ms") {
             return -1;
@@ -111,7 +112,10 @@ DrawOptions parse_draw_options(const std::vector<std::string>& args, std::string
     DrawOptions o;
     bool have_prompt = false;
     walk(args, error, [&](const std::string& a, const std::string* v) -> int {
-        if (a == "--stall") return o.stall = true, 0;
+        if (a == "--stall") {
+            o.stall = true;
+            return 0;
+        }
         if (a != "--prompt" && a != "--out" && a != "--tool" && a != "--model" && a != "--size" && a != "--fail") return -1;
         if (v == nullptr) return 1;
         if (a == "--prompt") o.prompt = *v, have_prompt = true;

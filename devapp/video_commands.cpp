@@ -44,7 +44,7 @@ tv::Json video_command(Workstation& ws, Terminal& caller, const tv::Json& body) 
     if (phase == "plan") return plan(ws, caller, body);
     if (phase == "api-start") return start_api_job(ws, body, "video");
     if (phase == "api-poll") return poll_api_job(ws, body, "video");
-    if (phase == "failure") return note_media_failure(ws, caller, body, "video");
+    if (phase == "failure") return note_media_failure(body);
     if (phase == "record") return record_media_file(ws, caller, body, "video");
     refuse("unknown video phase \"" + phase + "\"; use one of: plan, api-start, api-poll, failure, record");
 }

@@ -131,7 +131,6 @@ struct Workstation {
     std::vector<CatalogEntry> catalog;
     std::deque<MediaJob> jobs;
     std::set<std::string> planned_outputs;  // the only paths an API job may write
-    std::vector<std::string> media_events;  // failures and records the client reported
 
     std::string branch;
     std::string head;

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <regex>
 
 namespace {
@@ -221,6 +222,34 @@ TEST(DevappSession, HistoryCountsWhatHappened) {
     EXPECT_EQ(app.ctl({"history", "--day", "1999-01-01"}).out,
               "nenhum histórico encontrado para os filtros informados (projeto: " + app.folder + ")\n"
               "pending: 1 report(s) NOT read yet - run \"tarvolt-ctl inbox\", then \"tarvolt-ctl ack\"\n");
+}
+
+TEST(DevappSession, JournalKeepsTheLedgerAndPendingSaysWhenItCannot) {
+    Devapp app;
+    ASSERT_EQ(app.ctl({"spawn", "--task", "fix the api"}).status, 0);
+    std::filesystem::create_directories(app.folder + "/files");
+    std::ofstream(app.folder + "/files/build.log") << "twelve bytes";
+    EXPECT_EQ(app.ctl({"artifact", "--path", "files/build.log"}, "backend-1").out,
+              "artifact declared: " + app.folder + "/files/build.log (12 bytes, kind file)\n");
+    ASSERT_EQ(app.ctl({"list"}).status, 0);
+    const std::string journal = app.folder + "/.tarvolt/journal.jsonl";
+    std::ifstream in(journal);
+    std::vector<tv::Json> entries;
+    for (std::string line; std::getline(in, line);) entries.push_back(*tv::parse_json(line).value);
+    // Changes only, in order, each with its moment; reading commands leave no line.
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0]["command"], "spawn");
+    EXPECT_EQ(entries[1]["command"], "artifact");
+    EXPECT_EQ(entries[1]["from"], "backend-1");
+    EXPECT_TRUE(entries[1]["at"].is_string());
+
+    // A journal that cannot be written is owned up to on every later reply.
+    std::filesystem::remove(journal);
+    std::filesystem::create_directory(journal);
+    EXPECT_EQ(app.ctl({"note", "--text", "try"}).out,
+              "note recorded in the workstation ledger\npending: 1 task(s) still running; the workstation journal could "
+              "not be written, so this ledger is incomplete\n");
+    EXPECT_NE(app.ctl({"list"}).out.find("the workstation journal could not be written"), std::string::npos);
 }
 
 }  // namespace
