@@ -1,0 +1,20 @@
+// Where a generated file goes: by default a new name under generated-images/
+// or generated-videos/ of the workstation folder, or the caller's --out, which
+// must stay inside that folder.
+#pragma once
+
+#include "workstation.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace devapp {
+
+// Creates the file's folder and remembers the path as planned, the only
+// kind of path an API job may later write. Refuses an --out that leaves the
+// workstation folder (symbolic links included) or has another extension.
+std::string plan_output_path(Workstation& ws, const std::optional<std::string>& out, std::string_view folder,
+                             std::string_view caller, std::string_view extension);
+
+}  // namespace devapp

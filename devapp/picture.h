@@ -1,0 +1,23 @@
+// The pictures the stand-in's tools and APIs deliver: a small landscape whose
+// sky, sun, hills and kite follow the prompt. The same prompt always gives
+// the same picture; colour words ("a red kite", "green hills") and a few
+// scene words (night, sunset, sea) are honoured.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace devapp {
+
+struct Picture {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> rgb;  // rows top to bottom, three bytes a pixel
+};
+
+// `style` varies the picture between sources for the same prompt; `phase`
+// (0 to 1) moves the sun and the kite, for the frames of a video.
+Picture paint_scene(std::string_view prompt, std::string_view style, int width, int height, double phase = 0.0);
+
+}  // namespace devapp

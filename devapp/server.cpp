@@ -1,0 +1,219 @@
+#include "server.h"
+
+#include "dispatch.h"
+#include "shell_quote.h"
+#include "workstation.h"
+
+#include <httplib.h>
+
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <mutex>
+#include <pthread.h>
+#include <sys/random.h>
+#include <thread>
+#include <unistd.h>
+
+namespace devapp {
+namespace fs = std::filesystem;
+
+namespace {
+
+void say(const std::string& line) {
+    std::fprintf(stderr, "tarvolt-devapp: %s\n", line.c_str());
+    std::fflush(stderr);
+}
+
+std::string random_token() {
+    unsigned char bytes[16];
+    std::size_t got = 0;
+    while (got < sizeof bytes) {
+        const ssize_t n = ::getrandom(bytes + got, sizeof bytes - got, 0);
+        if (n < 0 && errno != EINTR) throw std::runtime_error(std::string("no random bytes for a token: ") + std::strerror(errno));
+        if (n > 0) got += static_cast<std::size_t>(n);
+    }
+    static const char digits[] = "0123456789abcdef";
+    std::string token;
+    for (const unsigned char b : bytes) {
+        token.push_back(digits[b >> 4]);
+        token.push_back(digits[b & 15]);
+    }
+    return token;
+}
+
+std::string workstation_folder(const std::optional<std::string>& wanted) {
+    fs::path folder;
+    if (wanted) {
+        fs::create_directories(*wanted);
+        folder = fs::canonical(*wanted);
+    } else {
+        const char* tmp = std::getenv("TMPDIR");
+        std::string pattern = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/tarvolt-workstation-XXXXXX";
+        if (::mkdtemp(pattern.data()) == nullptr) {
+            throw std::runtime_error("could not make a workstation folder from " + pattern + ": " + std::strerror(errno));
+        }
+        folder = fs::canonical(pattern);
+    }
+    fs::create_directories(folder / ".tarvolt");
+    return folder.string();
+}
+
+std::string own_executable() {
+    std::error_code ec;
+    const fs::path self = fs::read_symlink("/proc/self/exe", ec);
+    if (ec) throw std::runtime_error("cannot find this program's own path for the drawing tool: " + ec.message());
+    return self.string();
+}
+
+std::string export_lines(int port, const std::string& token, const std::string& name) {
+    return "export TARVOLT_CTL_PORT=" + std::to_string(port) + "\nexport TARVOLT_CTL_TOKEN=" + shell_word(token) +
+           "\nexport TARVOLT_TERMINAL_NAME=" + shell_word(name) + "\n";
+}
+
+// A background server lives on after its terminal: no terminal input, no
+// output to it, and its log in the workstation folder.
+void detach(const std::string& log_path) {
+    ::setsid();
+    const int null_fd = ::open("/dev/null", O_RDWR | O_CLOEXEC);
+    const int log_fd = ::open(log_path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    if (null_fd >= 0) {
+        ::dup2(null_fd, STDIN_FILENO);
+        ::dup2(null_fd, STDOUT_FILENO);
+    }
+    if (log_fd >= 0) ::dup2(log_fd, STDERR_FILENO);
+}
+
+bool token_matches(const std::string& given, const std::string& token) {
+    // Compares every byte, so the time taken does not tell how much matched.
+    unsigned char diff = given.size() == token.size() ? 0 : 1;
+    for (std::size_t i = 0; i < given.size(); ++i) {
+        diff |= static_cast<unsigned char>(given[i] ^ token[i % token.size()]);
+    }
+    return diff == 0;
+}
+
+}  // namespace
+
+int serve(const ServeOptions& o) {
+    Settings settings;
+    settings.folder = workstation_folder(o.folder);
+    settings.orchestrator = o.name;
+    settings.executable = own_executable();
+    settings.media = o.media;
+    const std::string token = o.token ? *o.token : random_token();
+    Workstation ws(settings);
+    std::mutex lock;
+
+    // The stop signals are taken by one waiting thread; every other thread,
+    // the server's included, inherits the block.
+    sigset_t stop_signals;
+    sigemptyset(&stop_signals);
+    sigaddset(&stop_signals, SIGINT);
+    sigaddset(&stop_signals, SIGTERM);
+    sigaddset(&stop_signals, SIGHUP);
+    pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    httplib::Server server;
+    server.set_payload_max_length(16u << 20);
+    // One request per connection, like the client: a peer that sent garbage
+    // is not kept waiting for a second request.
+    server.set_keep_alive_max_count(1);
+    // Only SO_REUSEADDR: the library's default sets SO_REUSEPORT, which would
+    // let a second stand-in share the port and quietly take half the requests.
+    server.set_socket_options([](socket_t sock) {
+        int yes = 1;
+        ::setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
+    server.Post("/control", [&](const httplib::Request& req, httplib::Response& res) {
+        ControlAnswer answer;
+        const std::string given = req.get_header_value("x-tarvolt-token");
+        if (given.empty()) {
+            answer = {401, refusal_body("missing x-tarvolt-token header: this endpoint answers only the panes of its own app"),
+                      "(no token) -> refused"};
+        } else if (!token_matches(given, token)) {
+            answer = {401, refusal_body("wrong x-tarvolt-token: this is not the token of this app's panes"),
+                      "(wrong token) -> refused"};
+        } else {
+            const std::lock_guard<std::mutex> hold(lock);
+            answer = answer_control_request(ws, req.body);
+        }
+        res.status = answer.http_status;
+        res.set_content(answer.body, "application/json");
+        if (!o.quiet) say(answer.summary);
+    });
+    server.set_error_handler(httplib::Server::HandlerWithResponse([](const httplib::Request& req, httplib::Response& res) {
+        if (!res.body.empty()) return httplib::Server::HandlerResponse::Unhandled;
+        std::string why = "the stand-in app answers only POST /control, not " + req.method + " " + req.path;
+        if (res.status == 413) why = "the request body is too large";
+        if (res.status == 400) why = "malformed HTTP request";
+        res.set_content(refusal_body(why), "application/json");
+        return httplib::Server::HandlerResponse::Handled;
+    }));
+
+    const int port = o.port == 0 ? server.bind_to_any_port("127.0.0.1")
+                                 : (server.bind_to_port("127.0.0.1", o.port) ? o.port : -1);
+    if (port < 0) {
+        say("could not listen on 127.0.0.1:" + std::to_string(o.port) + ": " + std::strerror(errno));
+        return 1;
+    }
+    const std::string exports = export_lines(port, token, o.name);
+    const std::string log_path = settings.folder + "/.tarvolt/devapp.log";
+    if (o.background) {
+        std::fflush(nullptr);
+        const pid_t pid = ::fork();
+        if (pid < 0) {
+            say(std::string("could not start the background process: ") + std::strerror(errno));
+            return 1;
+        }
+        if (pid > 0) {
+            // The socket already listens, so the client can connect as soon
+            // as these lines are read.
+            std::printf("%sexport TARVOLT_DEVAPP_PID=%d\n", exports.c_str(), static_cast<int>(pid));
+            std::fflush(stdout);
+            say("serving in the background (pid " + std::to_string(pid) + ") on 127.0.0.1:" + std::to_string(port) +
+                " for the workstation " + settings.folder + "; log in " + log_path);
+            return 0;
+        }
+        detach(log_path);
+    } else {
+        std::fputs(exports.c_str(), stdout);
+        std::fflush(stdout);
+    }
+    if (!o.quiet) say("listening on 127.0.0.1:" + std::to_string(port) + " for the workstation " + settings.folder);
+    if (!o.background && !o.quiet) {
+        say("generated files land in its generated-images/ and generated-videos/; the ledger journal is .tarvolt/journal.jsonl");
+        say("set the three variables above in the client's terminal (or eval them); stop this app with Ctrl-C");
+    }
+
+    std::atomic<bool> listening_done{false};
+    std::atomic<bool> stopped_by_signal{false};
+    std::thread waiter([&] {
+        int sig = 0;
+        sigwait(&stop_signals, &sig);
+        if (listening_done) return;
+        stopped_by_signal = true;
+        if (!o.quiet) say(std::string("stopping on ") + (sig == SIGINT ? "SIGINT" : sig == SIGTERM ? "SIGTERM" : "SIGHUP"));
+        // A signal that comes before the listener runs must still stop it.
+        while (!server.is_running() && !listening_done) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        server.stop();
+    });
+    const bool listened = server.listen_after_bind();
+    listening_done = true;
+    if (!stopped_by_signal) pthread_kill(waiter.native_handle(), SIGTERM);
+    waiter.join();
+    if (!stopped_by_signal || !listened) {
+        say("the listener stopped on its own");
+        return 1;
+    }
+    if (!o.quiet) say("stopped");
+    return 0;
+}
+
+}  // namespace devapp

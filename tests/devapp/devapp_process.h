@@ -1,0 +1,139 @@
+// Starts the built tarvolt-devapp on a free port in a fresh folder, reads
+// its export lines, talks to it directly, and stops it with a signal.
+#pragma once
+
+#include "http_client/control_client.h"
+#include "support/run_ctl.h"
+#include "values/json.h"
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <netinet/in.h>
+#include <poll.h>
+#include <spawn.h>
+#include <stdexcept>
+#include <string>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace devapptest {
+
+class Devapp {
+public:
+    explicit Devapp(std::vector<std::string> extra = {}) {
+        char pattern[] = "/tmp/devapp-test-XXXXXX";
+        if (::mkdtemp(pattern) == nullptr) throw std::runtime_error("mkdtemp");
+        folder = std::filesystem::canonical(pattern).string();
+        std::vector<std::string> argv_text = {TARVOLT_DEVAPP_PATH, "--dir", folder, "--quiet"};
+        argv_text.insert(argv_text.end(), extra.begin(), extra.end());
+        std::vector<char*> argv;
+        for (auto& a : argv_text) argv.push_back(a.data());
+        argv.push_back(nullptr);
+
+        int out[2];
+        if (::pipe2(out, O_CLOEXEC) < 0) throw std::runtime_error("pipe");
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+        const int rc = posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(out[1]);
+        if (rc != 0) throw std::runtime_error("could not start tarvolt-devapp");
+
+        // The three export lines come first; the app serves from then on.
+        std::string text;
+        while (std::count(text.begin(), text.end(), '\n') < 3) {
+            pollfd p{out[0], POLLIN, 0};
+            if (::poll(&p, 1, 10000) <= 0) break;
+            char buf[512];
+            const ssize_t n = ::read(out[0], buf, sizeof buf);
+            if (n <= 0) break;
+            text.append(buf, static_cast<std::size_t>(n));
+        }
+        ::close(out[0]);
+        exports = text;
+        port = static_cast<std::uint16_t>(std::stoi(value_of("TARVOLT_CTL_PORT")));
+        token = value_of("TARVOLT_CTL_TOKEN");
+        name = value_of("TARVOLT_TERMINAL_NAME");
+    }
+
+    ~Devapp() {
+        if (pid_ > 0) stop(SIGTERM);
+        std::error_code ec;
+        std::filesystem::remove_all(folder, ec);
+    }
+
+    Devapp(const Devapp&) = delete;
+    Devapp& operator=(const Devapp&) = delete;
+
+    // Sends the signal and returns the exit status (128 + signal when killed by it).
+    int stop(int sig) {
+        ::kill(pid_, sig);
+        int status = 0;
+        while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+        }
+        pid_ = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+
+    std::vector<std::string> env(const std::string& as = "") const {
+        return tvtest::pane_env(port, as.empty() ? name : as, token);
+    }
+
+    tvtest::RunResult ctl(const std::vector<std::string>& args, const std::string& as = "") const {
+        return tvtest::run_ctl(args, env(as));
+    }
+
+    // One request straight to the endpoint, as the client's own transport sends it.
+    tv::Json post_text(const std::string& body, const std::string& with_token = "\x01") const {
+        tv::CallerEnv e{std::to_string(port), with_token == "\x01" ? token : with_token, name, port};
+        const tv::ControlReply reply = tv::send_control_request(e, body);
+        if (!reply.body) throw std::runtime_error(reply.error);
+        return *reply.body;
+    }
+    tv::Json post(const tv::Json& body) const { return post_text(tv::to_compact_text(body)); }
+
+    // Raw bytes in, raw bytes out, for requests the client would never send.
+    std::string exchange(const std::string& request) const {
+        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_port = htons(port);
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        std::string response;
+        if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0) {
+            ::send(fd, request.data(), request.size(), MSG_NOSIGNAL);
+            char buf[4096];
+            ssize_t n;
+            while ((n = ::recv(fd, buf, sizeof buf, 0)) > 0) response.append(buf, static_cast<std::size_t>(n));
+        }
+        ::close(fd);
+        return response;
+    }
+
+    std::string folder;
+    std::string exports;
+    std::uint16_t port = 0;
+    std::string token;
+    std::string name;
+
+private:
+    std::string value_of(const std::string& variable) const {
+        const std::string key = "export " + variable + "=";
+        const auto at = exports.find(key);
+        if (at == std::string::npos) throw std::runtime_error("no " + variable + " in: " + exports);
+        const auto end = exports.find('\n', at);
+        return exports.substr(at + key.size(), end - at - key.size());
+    }
+
+    pid_t pid_ = -1;
+};
+
+}  // namespace devapptest
