@@ -26,8 +26,6 @@ std::string outcome(std::vector<std::string> args) {
 
 TEST(CommandLine, BuildsBodiesInWireOrder) {
     const std::pair<std::vector<std::string>, std::string> cases[] = {
-        {{"spawn", "--task", "fix the build", "--cli", "codex", "--skills", "a, b"},
-         R"({"command":"spawn","from":"orchestrator","task":"fix the build","skillIds":["a","b"],"mcpIds":[],"cli":"codex"})"},
         {{"spawn", "--complexity", "alta", "--category", "c", "--effort", "e", "--cli", "qwen", "--model", "m",
           "--mcps", ",x,,y ,", "--task", "t", "--skills", ""},
          R"({"command":"spawn","from":"orchestrator","task":"t","skillIds":[],"mcpIds":["x","y"],"model":"m","cli":"qwen","effort":"e","category":"c","complexity":"alta"})"},
@@ -35,10 +33,8 @@ TEST(CommandLine, BuildsBodiesInWireOrder) {
          R"({"command":"send","from":"orchestrator","to":"--message","message":"hi"})"},
         {{"note", "--text", "a", "--text", "b"}, R"({"command":"note","from":"orchestrator","text":"b"})"},
         {{"merge", "--to-main", "--to-main"}, R"({"command":"merge","from":"orchestrator","toMain":true})"},
-        {{"merge"}, R"({"command":"merge","from":"orchestrator","toMain":false})"},
         {{"merge", "--bump", "minor", "--feature", "f"},
          R"({"command":"merge","from":"orchestrator","featureName":"f","versionBump":"minor","toMain":false})"},
-        {{"progress"}, R"({"command":"progress","from":"orchestrator"})"},
         {{"progress", "--discarded", "d", "--next-step", "", "--point", "p"},
          R"({"command":"progress","from":"orchestrator","point":"p","nextStep":"","discarded":"d"})"},
         {{"ack"}, R"({"command":"ack","from":"orchestrator"})"},
@@ -68,13 +64,10 @@ TEST(CommandLine, RefusesWithExactSentences) {
         {{"send", "--to", "a", "--message"}, "fail: the option \"--message\" requires a value"},
         {{"merge", "--to-main", "yes"}, "fail: unexpected argument \"yes\"" + usage},
         {{"list", "--task", "x"}, "fail: unknown option \"--task\" for the command \"list\"" + usage},
-        {{"list", "extra"}, "fail: unexpected argument \"extra\"" + usage},
         {{"list", ""}, "fail: unexpected argument \"\"" + usage},
         {{"list", "-"}, "fail: unexpected argument \"-\"" + usage},
         {{"list", "--"}, "fail: unknown option \"--\" for the command \"list\"" + usage},
         {{"spawn", "--task=x"}, "fail: unknown option \"--task=x\" for the command \"spawn\"" + usage},
-        {{"spawn", "--help"}, "fail: unknown option \"--help\" for the command \"spawn\"" + usage},
-        {{"spawn"}, "fail: the command \"spawn\" requires --task" + usage},
         {{"send", "--message", "m"}, "fail: the command \"send\" requires --to" + usage},
         {{"install-skill", "--id", "i", "--name", "n"}, "fail: the command \"install-skill\" requires --description" + usage},
         {{"spawn", "--task", "t", "--cli", "Codex", "--complexity", "x"},
@@ -84,7 +77,6 @@ TEST(CommandLine, RefusesWithExactSentences) {
         {{"models", "--cli", ""},
          "fail: invalid --cli value \"\"; use one of: claude, codex, kimi, grok, opencode, cursor, antigravity, qwen"},
         {{"image", "--prompt", "p", "--tool", "dall-e"}, "fail: invalid --tool value \"dall-e\"\n\n" + local_tool_list()},
-        {{"Spawn"}, "no such command"},
     };
     for (const auto& [args, message] : cases) EXPECT_EQ(outcome(args), message) << args[0];
 }

@@ -16,7 +16,6 @@ TEST(DecodeHttpResponse, FindsTheBody) {
         {"HTTP/1.1 200 OK\r\ncontent-length:  +5 \r\n\r\n0123456789", "01234"},
         {"HTTP/1.1 200 OK\r\ncontent-length: 5x\r\n\r\n0123456789", "0123456789"},
         {"HTTP/1.1 200 OK\r\ncontent-length: \r\n\r\n0123", "0123"},
-        {"HTTP/1.1 200 OK\r\ncontent-length: +\r\n\r\n0123", "0123"},
         {"HTTP/1.1 200 OK\r\ncontent-length: 99999999999999999999\r\n\r\n0123", "0123"},
         {"HTTP/1.1 200 OK\r\ncontent-length: 100\r\n\r\n0123", "0123"},
         {"HTTP/1.1 200 OK\r\ncontent-length: 2\r\ncontent-length: 3\r\n\r\n0123", "01"},

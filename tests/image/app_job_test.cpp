@@ -64,17 +64,12 @@ TEST(AppJob, EndsOnTheFirstPollAnsweredAtTimeoutPlusGrace) {
 TEST(AppJob, TurnsEveryOtherEndIntoItsReason) {
     const std::string path = no_file();
     const std::pair<std::vector<std::string>, std::string> cases[] = {
-        {{R"({"ok":false,"error":"unknown api"})"}, "unknown api"},
         {{R"({"ok":"true","error":""})"}, ""},
-        {{R"([1])"}, "unknown tarvolt error"},
         {{R"({"ok":true})"}, "the tarvolt started no job for this API"},
         {{R"({"ok":true,"jobId":""})"}, "the tarvolt started no job for this API"},
-        {{R"({"ok":true,"jobId":5})"}, "the tarvolt started no job for this API"},
         {{R"({"ok":true,"jobId":"j"})", R"({"ok":false,"error":{"m":1}})"}, "unknown tarvolt error"},
         {{R"({"ok":true,"jobId":"j"})", R"({"ok":true,"status":"failed","detail":7})"},
          "refused the request; the API gave no reason"},
-        {{R"({"ok":true,"jobId":"j"})", R"({"ok":true,"status":"succeeded"})"},
-         "reported success but wrote no file at " + path},
     };
     for (const auto& [texts, reason] : cases) {
         ScriptedApp app;

@@ -36,11 +36,7 @@ TEST(ReadImagePlan, StopsAtTheFirstFaultInCheckingOrder) {
         // Entries are checked before emptiness and before outputPath.
         {plan(R"("codex")", ""), "an image attempt carries no \"timeoutMs\""},
         {plan(R"({"kind":"command","timeoutMs":300000.0})"), "an image attempt carries no \"timeoutMs\""},
-        {plan(R"({"kind":"command","timeoutMs":-1})"), "an image attempt carries no \"timeoutMs\""},
-        {plan(R"({"kind":"command","timeoutMs":"1000"})"), "an image attempt carries no \"timeoutMs\""},
         {plan(R"({"kind":"Command","timeoutMs":1000})"),
-         "an image attempt carries no \"kind\" this client understands"},
-        {plan(std::string(tool) + R"(,{"kind":"API","timeoutMs":1000})"),
          "an image attempt carries no \"kind\" this client understands"},
         {plan(R"({"kind":"command","timeoutMs":1,"toolName":""})"), "the tarvolt image plan carries no \"imageCliId\""},
         {plan(R"({"kind":"command","timeoutMs":1,"imageCliId":"c","toolName":7})"),
@@ -53,33 +49,20 @@ TEST(ReadImagePlan, StopsAtTheFirstFaultInCheckingOrder) {
         {plan(R"({"kind":"api","timeoutMs":1,"apiId":"a","apiName":null})"),
          "the tarvolt image plan carries no \"apiName\""},
         {plan("", ""), "the tarvolt image plan carries no tool to run"},
-        {plan(tool, ""), "the tarvolt image plan carries no \"outputPath\""},
         {plan(tool, R"(,"outputPath":"")"), "the tarvolt image plan carries no \"outputPath\""},
-        {plan(tool, R"(,"outputPath":["/x"])"), "the tarvolt image plan carries no \"outputPath\""},
     };
     for (const auto& [reply, message] : cases) EXPECT_EQ(failure_of(reply), message) << reply;
 }
 
-TEST(ReadImagePlan, ReadsBothKindsAndTheirDefaults) {
-    const ImagePlan p = read_image_plan(json(plan(
-        std::string(tool) + "," + api + R"(,{"kind":"api","timeoutMs":61000,"apiId":"b","apiName":"B","model":""})",
-        R"(,"outputPath":"/tmp/x.png","registeredApiCount":2)")));
-    ASSERT_EQ(p.attempts.size(), 3u);
-    EXPECT_EQ(p.output_path, "/tmp/x.png");
-    EXPECT_EQ(p.registered_api_count, 2u);
-    EXPECT_EQ(attempt_label(p.attempts[0]), "local tool Codex, model gpt-image-1");
-    EXPECT_EQ(p.attempts[0].command_line, "true");
-    EXPECT_EQ(p.attempts[0].image_cli_id, "codex-image");
-    EXPECT_EQ(attempt_label(p.attempts[1]), "registered API OpenRouter, model default model");
-    EXPECT_EQ(p.attempts[1].api_id, "or-1");
-    EXPECT_EQ(attempt_label(p.attempts[2]), "registered API B, model default model");
-    EXPECT_EQ(minutes_of(p.attempts[2].timeout), 2u);
-
-    for (const char* count : {"", R"(,"registeredApiCount":-2)", R"(,"registeredApiCount":2.5)",
-                              R"(,"registeredApiCount":"2")"}) {
-        const ImagePlan q = read_image_plan(json(plan(tool, std::string(R"(,"outputPath":"/x")") + count)));
-        EXPECT_EQ(q.registered_api_count, 0u) << count;
-    }
+// What the image command's runs do not show: the defaults.
+TEST(ReadImagePlan, FillsTheDefaults) {
+    const ImagePlan p = read_image_plan(json(
+        plan(std::string(api) + R"(,{"kind":"api","timeoutMs":1,"apiId":"b","apiName":"B","model":""})",
+             R"(,"outputPath":"/x","registeredApiCount":-2)")));
+    ASSERT_EQ(p.attempts.size(), 2u);
+    EXPECT_EQ(attempt_label(p.attempts[0]), "registered API OpenRouter, model default model");
+    EXPECT_EQ(attempt_label(p.attempts[1]), "registered API B, model default model");
+    EXPECT_EQ(p.registered_api_count, 0u);
 }
 
 }  // namespace

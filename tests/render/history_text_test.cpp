@@ -30,17 +30,14 @@ struct Case {
     const char* text;
 };
 
-TEST(OneLineText, FoldsLineBreaksAndTrims) {
+// Happy-path values of these texts are pinned by the history report tests;
+// these are the edges.
+TEST(OneLineText, FoldsLineBreakRunsAndTrims) {
     const Case cases[] = {
         {"\"  Corrigir\\r\\n\\r\\n login \\n\"", "Corrigir  login"},
-        {"\"fix\\nlogin\"", "fix login"},
-        {"\"a\\r\\rb\\n\\n\\nc\"", "a b c"},
-        {"\"\\r\\n\\n\"", ""},
         {"\"\\u3000x\\u2028\"", "x"},
         {"\"a\\u2028b\\tc\"", "a\u2028b\tc"},  // only CR and LF fold inside
         {"[\"a\\nb\", 2]", "a b,2"},
-        {"1.50", "1.5"},
-        {"null", "null"},
         {nullptr, "undefined"},
     };
     for (const auto& [json, text] : cases) EXPECT_EQ(one_line_text(Input(json).value()), text) << json;
@@ -48,78 +45,43 @@ TEST(OneLineText, FoldsLineBreaksAndTrims) {
 
 TEST(GroupedIntegerText, GroupsWholeDigits) {
     const Case cases[] = {
-        {"0", "0"},
-        {"999", "999"},
-        {"1000", "1.000"},
-        {"1234567", "1.234.567"},
         {"1234567.89", "1.234.567"},
         {"0.999", "0"},
-        {"1e-300", "0"},
-        {"-1234", "-1.234"},
         {"-0.5", "-0"},
-        {"-0", "-0"},
-        {"-0.0", "-0"},
+        {"-0", "-0"},  // the sign bit, not the sign
         // Integers pass through the nearest float before their digits are written.
         {"18446744073709551615", "18.446.744.073.709.552.000"},
-        {"-9223372036854775808", "-9.223.372.036.854.776.000"},
         {"9007199254740993", "9.007.199.254.740.992"},
         {"1e21", "1.000.000.000.000.000.000.000"},
-        {"123456789012345678901234567890", "123.456.789.012.345.680.000.000.000.000"},
         {"\"1234567\"", "1234567"},
-        {"true", "true"},
-        {"null", "null"},
-        {"{}", "[object Object]"},
-        {nullptr, "undefined"},
     };
     for (const auto& [json, text] : cases) EXPECT_EQ(grouped_integer_text(Input(json).value()), text) << json;
-}
 
-TEST(GroupedIntegerText, LargestFloatHasAllItsDigits) {
-    const std::string text = grouped_integer_text(Input("-1.7976931348623157e308").value());
-    EXPECT_EQ(text.size(), 1u + 309u + 102u);
-    EXPECT_EQ(text.substr(0, 24), "-179.769.313.486.231.570");
-    EXPECT_EQ(text.substr(text.size() - 8), ".000.000");
+    const std::string largest = grouped_integer_text(Input("-1.7976931348623157e308").value());
+    EXPECT_EQ(largest.size(), 1u + 309u + 102u);
+    EXPECT_EQ(largest.substr(0, 24), "-179.769.313.486.231.570");
+    EXPECT_EQ(largest.substr(largest.size() - 8), ".000.000");
 }
 
 TEST(DurationText, ClampsAndTruncates) {
     const Case cases[] = {
-        {nullptr, "0h 00m 00s"},
         {"\"3600\"", "0h 00m 00s"},
         {"-5", "0h 00m 00s"},
-        {"-0", "0h 00m 00s"},
-        {"0.999", "0h 00m 00s"},
         {"59.9", "0h 00m 59s"},
-        {"3725", "1h 02m 05s"},
-        {"86399.99", "23h 59m 59s"},
-        {"90061", "25h 01m 01s"},
         {"18446744073709549568", "5124095576030430h 26m 08s"},
         {"18446744073709551615", "5124095576030431h 00m 15s"},
-        {"1e300", "5124095576030431h 00m 15s"},
     };
     for (const auto& [json, text] : cases) EXPECT_EQ(duration_text(Input(json).value()), text) << json;
 }
 
 TEST(DollarText, RoundsTheExactBinaryValue) {
     const std::pair<double, const char*> cases[] = {
-        {1.5, "$1.5000"},
-        {0.12345678, "$0.1235"},
-        {0, "$0.0000"},
         {-0.0, "$-0.0000"},
-        {-0.00001, "$-0.0000"},
-        {-1.25, "$-1.2500"},
-        // Decimal halves that are not halves in binary.
-        {0.00005, "$0.0001"},   // a little above
-        {0.00015, "$0.0001"},   // a little below
-        {1.00015, "$1.0002"},
         // Exact ties (odd multiples of 1/32) go to the even digit.
-        {0.03125, "$0.0312"},
         {0.09375, "$0.0938"},
-        {1.03125, "$1.0312"},
         {-0.03125, "$-0.0312"},
         {std::nextafter(0.03125, 1.0), "$0.0313"},
         {std::nextafter(0.09375, 0.0), "$0.0937"},
-        {123456789.5, "$123456789.5000"},
-        {1e21, "$1000000000000000000000.0000"},
         {std::numeric_limits<double>::quiet_NaN(), "$NaN"},
     };
     for (const auto& [x, text] : cases) EXPECT_EQ(dollar_text(x), text) << text;
@@ -146,42 +108,30 @@ TEST(DollarText, AgreesWithPrintfEverywhere) {
     }
 }
 
-TEST(TaskCostText, NullIsUnpriced) {
-    const Case cases[] = {
-        {"null", "sem preço"},
+TEST(CostText, NamesUnpricedTasks) {
+    const Case task_costs[] = {
         {"0", "$0.0000"},
-        {"0.5", "$0.5000"},
         {"12345678901234567890", "$12345678901234567168.0000"},
         {nullptr, "$NaN"},
         {"\"0.5\"", "$NaN"},
-        {"true", "$NaN"},
     };
-    for (const auto& [json, text] : cases) EXPECT_EQ(task_cost_text(Input(json).value()), text) << json;
-}
+    for (const auto& [json, text] : task_costs) EXPECT_EQ(task_cost_text(Input(json).value()), text) << json;
 
-TEST(CostText, NamesUnpricedTasks) {
     const struct {
         const char* cost;
         const char* unpriced;
         const char* text;
     } cases[] = {
-        {"12.5", "0", "$12.5000"},
         {"12.5", "0.7", "$12.5000"},
         {"12.5", "-0.3", "$12.5000"},
-        {"12.5", "2", "$12.5000 + 2 tarefa(s) sem preço"},
-        {"1", "1234.5", "$1.0000 + 1.234 tarefa(s) sem preço"},
         {"2", "-1.5", "$2.0000 + -1 tarefa(s) sem preço"},
-        {"0", "3", "desconhecido (3 tarefa(s) sem preço)"},
-        {"-0", "3", "desconhecido (3 tarefa(s) sem preço)"},
         {"0", nullptr, "desconhecido (undefined tarefa(s) sem preço)"},
         // An amount too small to show is still not zero.
         {"0.00001", "1", "$0.0000 + 1 tarefa(s) sem preço"},
-        {nullptr, nullptr, "$NaN + undefined tarefa(s) sem preço"},
         {nullptr, "0", "$NaN"},
         {"\"5\"", "1", "$NaN + 1 tarefa(s) sem preço"},
         {"null", "\"2\"", "$NaN + 2 tarefa(s) sem preço"},
         {"1", "null", "$1.0000 + null tarefa(s) sem preço"},
-        {"1", "1e21", "$1.0000 + 1.000.000.000.000.000.000.000 tarefa(s) sem preço"},
     };
     for (const auto& [cost, unpriced, text] : cases) {
         EXPECT_EQ(cost_text(Input(cost).value(), Input(unpriced).value()), text)
@@ -190,25 +140,10 @@ TEST(CostText, NamesUnpricedTasks) {
 }
 
 TEST(LabelledLine, PadsLabelToSixteenScalars) {
-    EXPECT_EQ(labelled_line("    ", "painel", "X"), "    painel          X");
-    EXPECT_EQ(labelled_line("  ", "execução", "X"), "  execução        X");
-    EXPECT_EQ(labelled_line("  ", "tempo total", "X"), "  tempo total     X");
     EXPECT_EQ(labelled_line("    ", "commits", ""), "    commits         ");
     EXPECT_EQ(labelled_line("", "abcdefghijklmnop", "X"), "abcdefghijklmnopX");
     EXPECT_EQ(labelled_line("", "abcdefghijklmnopq", "X"), "abcdefghijklmnopqX");
     EXPECT_EQ(labelled_line("", "ççççççççççççççç", "X"), "ççççççççççççççç X");
-}
-
-TEST(TotalsLines, AbsentTotalsStillGiveFourLines) {
-    const std::array<std::string, 4> empty = {
-        "  execução        undefined tarefa(s) | undefined agente(s) | undefined modelo(s) | undefined commit(s)",
-        "  tokens          undefined (entrada undefined, cache undefined, saída undefined)",
-        "  tempo total     0h 00m 00s",
-        "  custo           $NaN + undefined tarefa(s) sem preço",
-    };
-    for (const char* json : {static_cast<const char*>(nullptr), "null", "[]", "\"x\"", "{}"}) {
-        EXPECT_EQ(totals_lines(Input(json).value()), empty) << (json ? json : "absent");
-    }
 }
 
 }  // namespace

@@ -1,17 +1,12 @@
 #include "render/list_brief.h"
 
-#include "cli/fail.h"
 #include "render/render.h"
-#include "support/fake_app.h"
-#include "support/run_ctl.h"
-#include "values/json.h"
-
 #include "support/replies.h"
+#include "values/json.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
-#include <string_view>
 
 namespace tv {
 namespace {
@@ -19,6 +14,9 @@ namespace {
 using tvtest::render_body;
 using tvtest::render_failure;
 using tvtest::reply_from;
+
+const std::string undefined_length = "Cannot read properties of undefined (reading 'length')";
+const std::string null_length = "Cannot read properties of null (reading 'length')";
 
 // The well-formed sheet the brief cases start from; each case replaces or
 // removes one member (nullptr removes).
@@ -54,15 +52,25 @@ std::string profile_block(const std::string& body) {
     return start > end ? "" : body.substr(start, end - start);
 }
 
+std::string profile_header(int configurations, int clis) {
+    return "profile models (" + std::to_string(configurations) + " configuration(s) selected in " +
+           std::to_string(clis) +
+           " CLI(s); one panel per CONFIGURATION, never one per CLI; the same --model can appear at more than "
+           "one --effort and each is a different price; the --effort on each line is the level marked in the "
+           "profile, so paste it as it is):";
+}
+
 TEST(ListRenderer, PrintsTerminalsThenIdleAndStandbyNames) {
+    // Only objects whose role and status are exactly those strings count.
     const Json reply = reply_from(R"json({"terminals": [
         {"name": "orchestrator", "role": "orchestrator", "status": "running", "cliId": "claude"},
         {"name": "api-2", "role": "subagent", "status": "idle", "cliId": "codex", "model": "m1", "effort": "high"},
         {"name": "ui-1", "role": "subagent", "status": "standby", "cliId": "kimi", "category": null},
         {"name": "db-3", "role": "Subagent", "status": "idle", "cliId": "qwen"},
         {"name": "ux-4", "role": "subagent", "status": "Idle", "cliId": "qwen", "model": 2.0},
-        {"name": "café", "role": "subagent", "status": "standby"},
-        "stray", 7, null
+        {"name": "b", "role": ["subagent"], "status": "idle"},
+        {"name": null, "role": "subagent", "status": "idle"},
+        "stray"
     ]})json");
     EXPECT_EQ(render_body(render_list, reply),
               "orchestrator  [orchestrator]  running  (claude)\n"
@@ -70,54 +78,29 @@ TEST(ListRenderer, PrintsTerminalsThenIdleAndStandbyNames) {
               "ui-1  [subagent]  standby  (kimi)  category null\n"
               "db-3  [Subagent]  idle  (qwen)\n"
               "ux-4  [subagent]  Idle  (qwen)  model 2\n"
-              "café  [subagent]  standby  (undefined)\n"
-              "undefined  [undefined]  undefined  (undefined)\n"
-              "undefined  [undefined]  undefined  (undefined)\n"
+              "b  [subagent]  idle  (undefined)\n"
+              "null  [subagent]  idle  (undefined)\n"
               "undefined  [undefined]  undefined  (undefined)\n"
               "\n"
-              "idle (awaiting acceptance or ready for a task): api-2\n"
+              "idle (awaiting acceptance or ready for a task): api-2, null\n"
               "\n"
-              "standby (hidden, exact context preserved in 2 live CLI process(es); resume by name without a "
-              "task, send by name to resume and message, close by name to terminate): ui-1, café");
+              "standby (hidden, exact context preserved in 1 live CLI process(es); resume by name without a "
+              "task, send by name to resume and message, close by name to terminate): ui-1");
 }
 
-TEST(ListRenderer, OmitsEmptySentencesAndNamesNullNames) {
+TEST(ListRenderer, EmptyOrWrongShapeTerminals) {
     EXPECT_EQ(render_body(render_list, reply_from(R"({"terminals": []})")), "no live terminal");
-    EXPECT_EQ(render_body(render_list, reply_from(R"({"terminals": [{"role": "orchestrator", "status": "running"}]})")),
-              "undefined  [orchestrator]  running  (undefined)");
-    EXPECT_EQ(render_body(render_list, reply_from(R"({"terminals": [{"name": null, "role": "subagent", "status": "idle"}]})")),
-              "null  [subagent]  idle  (undefined)\n\nidle (awaiting acceptance or ready for a task): null");
-}
-
-TEST(ListRenderer, RefusesTerminalsOfTheWrongShape) {
-    const std::pair<const char*, const char*> cases[] = {
-        {R"({})", "Cannot read properties of undefined (reading 'length')"},
-        {R"({"terminals": null})", "Cannot read properties of null (reading 'length')"},
+    const std::pair<const char*, std::string> cases[] = {
+        {R"({})", undefined_length},
+        {R"({"terminals": null})", null_length},
         {R"({"terminals": {}})", "responseBody.terminals.map is not a function"},
-        {R"({"terminals": ""})", "responseBody.terminals.map is not a function"},
-        {R"({"terminals": 0})", "responseBody.terminals.map is not a function"},
     };
     for (const auto& [text, message] : cases) EXPECT_EQ(render_failure(render_list, reply_from(text)), message) << text;
 }
 
-TEST(SubagentNames, TakeOnlyExactStringsOfObjects) {
-    const Json terminals = reply_from(R"json([
-        {"name": "a", "role": "subagent", "status": "idle"},
-        {"name": ["x", 1], "role": "subagent", "status": "standby"},
-        {"name": "b", "role": ["subagent"], "status": "idle"},
-        {"name": "c", "role": "subagent", "status": "idle "},
-        {"role": "subagent", "status": "idle"},
-        "subagent"
-    ])json");
-    EXPECT_EQ(idle_subagents(terminals), (std::vector<std::string>{"a", "undefined"}));
-    EXPECT_EQ(standby_subagents(terminals), (std::vector<std::string>{"x,1"}));
-}
-
 TEST(BriefRenderer, PrintsTheWholeSheet) {
+    // The development profile block is checked on its own below.
     const Json reply = brief_with({
-        {"developmentProfile", R"json({"label": "Custom", "id": "custom", "modelSelection": {
-            "selectedByCli": [{"cliId": "codex", "models": [{"model": "m1", "effort": "high"}]}],
-            "unselectedCliIds": ["kimi"]}})json"},
         {"terminals", R"json([
             {"name": "orchestrator", "role": "orchestrator", "status": "running", "cliId": "claude"},
             {"name": "api-2", "role": "subagent", "status": "idle", "cliId": "codex", "effort": "low"}])json"},
@@ -131,12 +114,6 @@ TEST(BriefRenderer, PrintsTheWholeSheet) {
               "folder: /home/u/ws\n"
               "you are: orchestrator [orchestrator]\n"
               "default CLI: claude  autonomous mode: on\n"
-              "development profile: Custom [custom]\n"
-              "profile models (1 configuration(s) selected in 1 CLI(s); one panel per CONFIGURATION, never one "
-              "per CLI; the same --model can appear at more than one --effort and each is a different price; the "
-              "--effort on each line is the level marked in the profile, so paste it as it is):\n"
-              "  --cli codex --model m1 --effort high\n"
-              "  no models selected in: kimi\n"
               "\n"
               "terminals:\n"
               "  orchestrator  [orchestrator]  running  (claude)\n"
@@ -178,11 +155,8 @@ TEST(BriefRenderer, EmptyListsAndOddHeaderValues) {
               "  (empty)\n"
               "\n"
               "protocol:");
-    const std::pair<const char*, const char*> modes[] = {
-        {R"("yes")", "on"}, {"0", "off"},    {"-0.0", "off"}, {R"("")", "off"},
-        {"[]", "on"},       {"null", "off"}, {"0.5", "on"},
-    };
-    for (const auto& [mode, word] : modes) {
+    // Truthiness, not presence nor the boolean true, turns the mode on.
+    for (const auto& [mode, word] : {std::pair{R"("yes")", "on"}, {"0", "off"}}) {
         const std::string body = render_body(render_brief, brief_with({{"autonomousMode", mode}}));
         EXPECT_NE(body.find("\ndefault CLI: claude  autonomous mode: " + std::string(word) + "\n"), std::string::npos)
             << mode;
@@ -196,36 +170,25 @@ TEST(BriefRenderer, DevelopmentProfileVariants) {
     const std::string empty =
         "profile models: none \u2014 the Custom selection is empty; spawns use the workstation CLI fallback until "
         "a configuration is selected";
-    const std::string header2 =
-        "profile models (3 configuration(s) selected in 3 CLI(s); one panel per CONFIGURATION, never one per CLI; "
-        "the same --model can appear at more than one --effort and each is a different price; the --effort on "
-        "each line is the level marked in the profile, so paste it as it is):";
     const std::pair<const char*, std::string> cases[] = {
         {nullptr, ""},
         {"null", "development profile: undefined [undefined]\n" + ranking},
-        {"7", "development profile: undefined [undefined]\n" + ranking},
         {R"({"label": "Fast", "id": "fast"})", "development profile: Fast [fast]\n" + ranking},
         {R"({"label": "C", "id": "c", "modelSelection": null})", "development profile: C [c]\n" + empty},
-        {R"({"label": "C", "id": "c", "modelSelection": {"unselectedCliIds": ["kimi"]}})",
-         "development profile: C [c]\n" + empty},
-        {R"({"label": "C", "id": "c", "modelSelection": {"selectedByCli": {"cliId": "x", "models": ["m"]}}})",
-         "development profile: C [c]\n" + empty},
-        {R"({"label": "C", "id": "c", "modelSelection": {"selectedByCli": []}})",
-         "development profile: C [c]\n" + empty},
+        // Only `models` arrays count towards the configurations.
         {R"json({"label": "C", "id": "c", "modelSelection": {"selectedByCli":
             [{"cliId": "codex", "models": []}, "junk", {"cliId": "kimi", "models": "m1"}]}})json",
          "development profile: C [c]\n" + empty},
+        // Every selectedByCli element counts as a CLI, even one without models.
         {R"json({"label": "C", "id": "c", "modelSelection": {"selectedByCli": [
             {"cliId": "codex", "models": [{"model": "m1", "effort": "high"}, {"model": "m1", "effort": "low"}]},
             {"cliId": "claude", "models": []}], "unselectedCliIds": []}})json",
-         "development profile: C [c]\nprofile models (2 configuration(s) selected in 2 CLI(s); one panel per "
-         "CONFIGURATION, never one per CLI; the same --model can appear at more than one --effort and each is a "
-         "different price; the --effort on each line is the level marked in the profile, so paste it as it is):\n"
-         "  --cli codex --model m1 --effort high\n  --cli codex --model m1 --effort low"},
+         "development profile: C [c]\n" + profile_header(2, 2) +
+             "\n  --cli codex --model m1 --effort high\n  --cli codex --model m1 --effort low"},
         {R"json({"label": "C", "id": "c", "modelSelection": {"selectedByCli": [
             {"cliId": "codex", "models": [{"model": "m1"}, {"model": "m2", "effort": null}, "m3"]},
             5, {"models": "x"}], "unselectedCliIds": ["grok", null, 2.0]}})json",
-         "development profile: C [c]\n" + header2 +
+         "development profile: C [c]\n" + profile_header(3, 3) +
              "\n  --cli codex --model m1\n  --cli codex --model m2 --effort null\n  --cli codex --model undefined\n"
              "  no models selected in: grok, null, 2"},
     };
@@ -240,17 +203,14 @@ TEST(BriefRenderer, CategoryLines) {
         {R"({"id": "img", "leaderLabel": "L", "generatesImages": true, "profileReason": "why", "fallbackReason": "f"})",
          "  img: L -> image tool resolved at spawn (never a text model; the spawn fails if no tool is "
          "authenticated)  (why)"},
-        {R"({"id": "c", "leaderLabel": "L", "generatesImages": "true", "cliId": null, "fallbackReason": "f"})",
-         "  c: L -> no runnable CLI on this machine (spawn will fall back)"},
-        {R"({"id": "c", "leaderLabel": "L", "cliId": null, "profileReason": null})",
+        // Only the boolean true means images; the fallback reason is for runnable CLIs only.
+        {R"({"id": "c", "leaderLabel": "L", "generatesImages": "true", "cliId": null, "profileReason": null,
+             "fallbackReason": "f"})",
          "  c: L -> no runnable CLI on this machine (spawn will fall back)  (null)"},
-        {R"({"id": "c", "leaderLabel": "L"})", "  c: L -> cli undefined"},
         {R"({"id": "c", "leaderLabel": "L", "cliId": "codex", "model": "m1", "effort": null, "usdPerTask": 0.25,
              "profileReason": "cheapest", "fallbackReason": "leader not installed"})",
          "  c: L -> cli codex, model m1, effort null, US$ 0.25/task  (cheapest)  [fallback: leader not installed]"},
-        {R"({"id": 2.0, "leaderLabel": "Líder", "cliId": "kimi", "usdPerTask": 3})",
-         "  2: Líder -> cli kimi, US$ 3/task"},
-        {R"("stray")", "  undefined: undefined -> cli undefined"},
+        {R"({"id": 2.0, "leaderLabel": "Líder", "usdPerTask": 3})", "  2: Líder -> cli undefined, US$ 3/task"},
     };
     for (const auto& [category, line] : cases) {
         const std::string list = "[" + std::string(category) + "]";
@@ -261,53 +221,19 @@ TEST(BriefRenderer, CategoryLines) {
 }
 
 TEST(BriefRenderer, RefusesListsOfTheWrongShapeInBlockOrder) {
-    const std::string undefined_length = "Cannot read properties of undefined (reading 'length')";
-    const std::string null_length = "Cannot read properties of null (reading 'length')";
     const std::pair<Json, std::string> cases[] = {
         {brief_with({{"build", nullptr}}), "Cannot read properties of undefined (reading 'version')"},
         {brief_with({{"build", "null"}, {"protocol", nullptr}}), "Cannot read properties of null (reading 'version')"},
         {brief_with({{"terminals", nullptr}, {"categories", nullptr}}), undefined_length},
-        {brief_with({{"terminals", "null"}}), null_length},
         {brief_with({{"terminals", "{}"}, {"catalog", nullptr}}), "responseBody.terminals is not iterable"},
-        {brief_with({{"terminals", R"("abc")"}}), "responseBody.terminals is not iterable"},
         {brief_with({{"categories", nullptr}, {"catalog", "null"}}), "responseBody.categories is not iterable"},
-        {brief_with({{"categories", "null"}}), "responseBody.categories is not iterable"},
-        {brief_with({{"categories", "{}"}}), "responseBody.categories is not iterable"},
         {brief_with({{"catalog", nullptr}, {"protocol", nullptr}}), undefined_length},
-        {brief_with({{"catalog", "null"}}), null_length},
         {brief_with({{"catalog", R"({"kind": "skill"})"}}), "responseBody.catalog is not iterable"},
-        {brief_with({{"protocol", nullptr}}), "responseBody.protocol is not iterable"},
         {brief_with({{"protocol", "null"}}), "responseBody.protocol is not iterable"},
-        {brief_with({{"protocol", R"("follow the rules")"}}), "responseBody.protocol is not iterable"},
     };
     for (const auto& [reply, message] : cases) {
         EXPECT_EQ(render_failure(render_brief, reply), message) << to_compact_text(reply);
     }
-}
-
-TEST(ListAndBriefThroughTheBinary, PrintBodyWithPendingLine) {
-    tvtest::FakeApp app({tvtest::json_answer(R"json({"ok": true, "terminals": [
-        {"name": "api-2", "role": "subagent", "status": "idle", "cliId": "codex", "model": "m1"}],
-        "pending": {"unreadReports": 2, "runningTasks": 0, "degraded": true}})json")});
-    const tvtest::RunResult r = tvtest::run_ctl({"list"}, tvtest::pane_env(app.port()));
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.err, "");
-    EXPECT_EQ(r.out,
-              "api-2  [subagent]  idle  (codex)  model m1\n"
-              "\n"
-              "idle (awaiting acceptance or ready for a task): api-2\n"
-              "pending: 2 report(s) NOT read yet - run \"tarvolt-ctl inbox\", then \"tarvolt-ctl ack\"; the "
-              "workstation journal could not be written, so this ledger is incomplete\n");
-}
-
-TEST(ListAndBriefThroughTheBinary, BriefWithoutProtocolPrintsNothing) {
-    Json reply = brief_with({{"protocol", nullptr}});
-    reply["pending"] = reply_from(R"({"runningTasks": 1})");
-    tvtest::FakeApp app({tvtest::json_answer(to_compact_text(reply))});
-    const tvtest::RunResult r = tvtest::run_ctl({"brief"}, tvtest::pane_env(app.port()));
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.err, "tarvolt-ctl: responseBody.protocol is not iterable\n");
 }
 
 }  // namespace

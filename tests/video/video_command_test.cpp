@@ -21,41 +21,29 @@ VideoAttempt attempt(std::uint64_t timeout_ms, PlanDuration poll) {
     return {"veo", "Veo", "google/veo-3", duration_from_ms(timeout_ms), poll};
 }
 
-// When the job gives up: the time of the last poll since api-start answered.
+// The job gives up at the first poll past the timeout and a minute of
+// grace, polling at the plan's own interval.
 TEST(VideoAttempt, GivesUpAtTheFirstPollPastTimeoutAndGrace) {
-    const struct {
-        std::uint64_t timeout_ms;
-        PlanDuration poll;
-        const char* reason;
-        tvtest::Clock::duration last_poll;
-    } cases[] = {
-        {0, {1, 0}, "was still running after 1 minute(s), so this caller stopped waiting", 60250ms},
-        {90000, {2, 500000000}, "was still running after 2 minute(s), so this caller stopped waiting", 150250ms},
-    };
-    for (const auto& c : cases) {
-        ScriptedApp app;
-        app.request_time = 0ms;
-        app.replies = {reply(R"({"ok":true,"jobId":"j"})"), reply(R"({"ok":true,"status":"Succeeded"})")};
-        const AttemptOutcome out = run_video_attempt(attempt(c.timeout_ms, c.poll), "p", "/nowhere", "pane", app.ports());
-        EXPECT_EQ(out.reason, c.reason);
-        EXPECT_GE(app.sent_at.back(), 60s + std::chrono::milliseconds(c.timeout_ms));
-        EXPECT_LT(app.sent_at.back() - std::chrono::seconds(c.poll.seconds) - std::chrono::nanoseconds(c.poll.nanoseconds),
-                  60s + std::chrono::milliseconds(c.timeout_ms));
-        EXPECT_EQ(app.sent[0], R"({"command":"video","from":"pane","phase":"api-start","api":"veo","prompt":"p","path":"/nowhere"})");
-        EXPECT_EQ(app.sent[1], R"({"command":"video","from":"pane","phase":"api-poll","jobId":"j"})");
-    }
+    ScriptedApp app;
+    app.request_time = 0ms;
+    app.replies = {reply(R"({"ok":true,"jobId":"j"})"), reply(R"({"ok":true,"status":"Succeeded"})")};
+    const AttemptOutcome out = run_video_attempt(attempt(90000, {2, 500000000}), "p", "/nowhere", "pane", app.ports());
+    EXPECT_EQ(out.reason, "was still running after 2 minute(s), so this caller stopped waiting");
+    EXPECT_EQ(app.sent_at.back(), 150s);
+    EXPECT_EQ(app.sent[0],
+              R"({"command":"video","from":"pane","phase":"api-start","api":"veo","prompt":"p","path":"/nowhere"})");
+    EXPECT_EQ(app.sent[1], R"({"command":"video","from":"pane","phase":"api-poll","jobId":"j"})");
 }
 
-TEST(VideoExhaustedText, NamesWhyOthersWereLeftOut) {
-    const std::string head = "no registered video API delivered a file for this prompt. What each one answered:\n  1. a\n";
-    const std::string tail =
-        "\nVideo has no local tool, so there is nothing else to fall back to: do not generate an image instead, and do "
-        "not ask a coding CLI for frames. Read the reasons above, then either fix the API on the app settings page or "
-        "report this as it is.";
-    EXPECT_EQ(video_exhausted_text({"a"}, 3),
-              head + "The other registered video APIs were left out of this chain because one was named explicitly." + tail);
-    EXPECT_EQ(video_exhausted_text({"a"}, 1), head + "Those are every video API registered and active in the app settings." + tail);
-    EXPECT_EQ(video_exhausted_text({"a"}, 0), head + "Those are every video API registered and active in the app settings." + tail);
+// The tail for a chain narrowed by --api is pinned by the run below.
+TEST(VideoExhaustedText, AChainOfEveryRegisteredApiSaysSo) {
+    for (const std::uint64_t registered : {0, 1}) {
+        EXPECT_NE(video_exhausted_text({"a"}, registered)
+                      .find("\n  1. a\nThose are every video API registered and active in the app settings.\nVideo "
+                            "has no local tool"),
+                  std::string::npos)
+            << registered;
+    }
 }
 
 class VideoCommand : public testing::Test {
@@ -93,6 +81,8 @@ TEST_F(VideoCommand, FallsBackThenDelivers) {
         }
         if (phase == "api-start") return tvtest::json_answer(R"({"ok":true,"jobId":")" + api + R"("})");
         if (phase == "api-poll" && body.value("jobId", "") == "a1") {
+            // Left over from before the run, the file would pass for Sora's.
+            if (fs::exists(path_)) return tvtest::json_answer(R"({"ok":true,"status":"succeeded"})");
             return tvtest::json_answer(R"({"ok":true,"status":"failed","detail":"quota  \n"})");
         }
         if (phase == "api-poll") {

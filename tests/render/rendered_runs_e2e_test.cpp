@@ -40,10 +40,6 @@ const ScriptedRun runs[] = {
         "closedWithoutCommitsTerminalNames":[],"closedInPlainFolderTerminalNames":[],"keptTerminalNames":"api-3",
         "pending":{"unreadReports":3}})",
      1, "", "tarvolt-ctl: responseBody.keptTerminalNames.join is not a function\n"},
-    {{"status"}, R"({"ok":true,"workstationName":"ws","panels":null})", 1, "",
-     "tarvolt-ctl: Cannot read properties of null (reading 'length')\n"},
-    {{"progress", "--point", "p"}, R"({"ok":true,"marco":null,"pending":[1]})", 0,
-     "no marco recorded yet; record one with \"tarvolt-ctl progress --point <where you are>\"\n", ""},
     {{"spawn", "--task", "build it"},
      R"({"ok":true,"terminalName":"api-2","cliId":"codex","model":null,"mcpWarnings":["mcp fs missing",1],
         "pending":{"degraded":true}})",
@@ -51,13 +47,17 @@ const ScriptedRun runs[] = {
      "subterminal created: api-2 (cli codex, model null)\nwarning: mcp fs missing\n"
      "pending: the workstation journal could not be written, so this ledger is incomplete\n",
      ""},
-    {{"close", "--terminal", "api-2"}, R"({"ok":true,"disposition":"standby","terminalName":"api-2"})", 0,
-     "subterminal moved to standby: api-2 (same live CLI context preserved; close this standby name again to "
-     "terminate it)\n",
-     ""},
+    {{"list"}, R"({"ok":true,"terminals":[{"name":"api-2","role":"subagent","status":"idle","cliId":"codex"}]})", 0,
+     "api-2  [subagent]  idle  (codex)\n\nidle (awaiting acceptance or ready for a task): api-2\n", ""},
+    // The header and the terminals are built before protocol is found missing.
+    {{"brief"},
+     R"({"ok":true,"build":{},"terminals":[],"categories":[],"catalog":[],"pending":{"runningTasks":1}})", 1, "",
+     "tarvolt-ctl: responseBody.protocol is not iterable\n"},
+    // A body that ends in a line break still gets the frame's own.
+    {{"quota"}, R"({"ok":true,"renderedSnapshot":"a\nb\n"})", 0, "a\nb\n\n", ""},
 };
 
-TEST(LifecycleLedgerRun, PrintsBodyAndPendingLineOrFailsCleanly) {
+TEST(RenderedRun, PrintsBodyAndPendingLineOrFailsCleanly) {
     for (const ScriptedRun& run : runs) {
         tvtest::FakeApp app({tvtest::json_answer(run.reply)});
         const tvtest::RunResult result = tvtest::run_ctl(run.args, tvtest::pane_env(app.port()));
