@@ -40,7 +40,7 @@ const std::vector<Category>& category_table() {
     static const std::vector<Category> table = {
         {"backend", "codex", "gpt-5-codex", "high", 0.42, false, "", {"api", "server", "endpoint", "database", "backend", "sql", "migration", "service"}},
         {"frontend", "claude", "claude-sonnet-4-5", "medium", 0.35, false, "", {"page", "ui", "css", "component", "layout", "frontend", "button", "form", "screen"}},
-        {"tests", "codex", "gpt-5", "medium", 0.18, false, "", {"test", "tests", "spec", "coverage", "flaky", "testing"}},
+        {"tests", "codex", "gpt-5", "medium", 0.18, false, "", {"test", "tests", "unit", "coverage", "flaky", "testing"}},
         {"docs", "kimi", "kimi-k2-turbo", "low", 0.03, false, "", {"doc", "docs", "document", "readme", "documentation", "changelog", "guide"}},
         {"refactor", "claude", "claude-opus-4-1", "high", 1.10, false, "the Balanced profile keeps its most expensive leader for this category only", {"refactor", "rename", "cleanup", "architecture", "restructure"}},
         {"review", "cursor", "composer-1", "medium", 0.25, false, "", {"review", "audit"}},

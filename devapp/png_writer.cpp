@@ -1,5 +1,7 @@
 #include "png_writer.h"
 
+#include "file_swap.h"
+
 #include <png.h>
 
 #include <cerrno>
@@ -10,7 +12,7 @@
 namespace devapp {
 
 std::string write_png(const std::string& path, const Picture& picture) {
-    const std::string part = path + ".part-" + std::to_string(::getpid());
+    const std::string part = part_path(path);
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
     image.width = static_cast<png_uint_32>(picture.width);
@@ -22,12 +24,7 @@ std::string write_png(const std::string& path, const Picture& picture) {
         std::remove(part.c_str());
         return "could not write " + path + ": " + why;
     }
-    if (std::rename(part.c_str(), path.c_str()) != 0) {
-        const std::string why = std::strerror(errno);
-        std::remove(part.c_str());
-        return "could not write " + path + ": " + why;
-    }
-    return "";
+    return move_into_place(part, path);
 }
 
 }  // namespace devapp

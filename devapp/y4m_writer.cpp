@@ -1,5 +1,7 @@
 #include "y4m_writer.h"
 
+#include "file_swap.h"
+
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -45,7 +47,7 @@ std::vector<std::uint8_t> planes_of(const Picture& p) {
 }  // namespace
 
 std::string write_y4m(const std::string& path, const VideoShape& shape, const std::function<Picture(int)>& frame) {
-    const std::string part = path + ".part-" + std::to_string(::getpid());
+    const std::string part = part_path(path);
     std::FILE* f = std::fopen(part.c_str(), "wbe");
     if (f == nullptr) return "could not write " + path + ": " + std::strerror(errno);
     bool ok = std::fprintf(f, "YUV4MPEG2 W%d H%d F%d:1 Ip A1:1 C420jpeg\n", shape.width, shape.height, shape.fps) > 0;
@@ -58,12 +60,7 @@ std::string write_y4m(const std::string& path, const VideoShape& shape, const st
         std::remove(part.c_str());
         return "could not write " + path + ": " + std::strerror(saved != 0 ? saved : EIO);
     }
-    if (std::rename(part.c_str(), path.c_str()) != 0) {
-        const std::string why = std::strerror(errno);
-        std::remove(part.c_str());
-        return "could not write " + path + ": " + why;
-    }
-    return "";
+    return move_into_place(part, path);
 }
 
 }  // namespace devapp
