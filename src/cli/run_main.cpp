@@ -67,6 +67,11 @@ int run_main(int argc, char** argv) {
     } catch (const Failure& f) {
         warn(f.message);
         return 1;
+    } catch (const std::exception& e) {
+        // Nothing is known to get here; if something does (memory running
+        // out on a giant reply, say), it still ends as a sentence, not a crash.
+        warn(std::string("internal error: ") + e.what());
+        return 1;
     }
 }
 
