@@ -1,5 +1,6 @@
 #include "support/fake_app.h"
 #include "support/run_ctl.h"
+#include "support/scratch_dir.h"
 #include "values/json.h"
 
 #include <filesystem>
@@ -66,13 +67,7 @@ private:
 
 class ImageCommand : public testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = fs::path(testing::TempDir()) / ("image-command-" + std::to_string(::getpid()));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-        path_ = (dir_ / "kite.png").string();
-    }
-    void TearDown() override { fs::remove_all(dir_); }
+    void SetUp() override { path_ = (dir_ / "kite.png").string(); }
 
     Json plan(Json attempts, Json extra = Json::object()) const {
         Json p = {{"ok", true}, {"attempts", std::move(attempts)}, {"outputPath", path_}};
@@ -85,7 +80,8 @@ protected:
     }
     std::string draw() const { return "printf png > '" + path_ + "'"; }
 
-    fs::path dir_;
+    tvtest::ScratchDir scratch_{"image-command"};
+    const fs::path& dir_ = scratch_.path();
     std::string path_;
 };
 

@@ -6,6 +6,8 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include "support/scratch_dir.h"
+
 #include <gtest/gtest.h>
 #include <limits>
 #include <sys/wait.h>
@@ -20,16 +22,10 @@ namespace fs = std::filesystem;
 
 class LocalToolRunner : public testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = fs::path(testing::TempDir()) / ("local-tool-" + std::to_string(::getpid()));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
     void TearDown() override {
         // Background processes that a command line left behind.
         std::ifstream pids(dir_ / "pid");
         for (pid_t pid; pids >> pid;) ::kill(pid, SIGKILL);
-        fs::remove_all(dir_);
     }
 
     std::string out() const { return (dir_ / "out.png").string(); }
@@ -54,7 +50,8 @@ protected:
         return "(no failure)";
     }
 
-    fs::path dir_;
+    tvtest::ScratchDir scratch_{"local-tool"};
+    const fs::path& dir_ = scratch_.path();
     Clock::duration elapsed_{};
 };
 

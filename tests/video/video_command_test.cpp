@@ -1,6 +1,7 @@
 #include "support/fake_app.h"
 #include "support/replies.h"
 #include "support/run_ctl.h"
+#include "support/scratch_dir.h"
 #include "support/scripted_job.h"
 #include "video/video_command.h"
 
@@ -48,17 +49,12 @@ TEST(VideoExhaustedText, AChainOfEveryRegisteredApiSaysSo) {
 
 class VideoCommand : public testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = fs::path(testing::TempDir()) / ("video-command-" + std::to_string(::getpid()));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-        path_ = (dir_ / "clip.mp4").string();
-    }
-    void TearDown() override { fs::remove_all(dir_); }
+    void SetUp() override { path_ = (dir_ / "clip.mp4").string(); }
 
     void write_file(const std::string& bytes) const { std::ofstream(path_, std::ios::binary) << bytes; }
 
-    fs::path dir_;
+    tvtest::ScratchDir scratch_{"video-command"};
+    const fs::path& dir_ = scratch_.path();
     std::string path_;
 };
 
