@@ -39,15 +39,12 @@ ImageAttempt read_attempt(const Json& entry) {
 }  // namespace
 
 ImagePlan read_image_plan(const Json& reply) {
-    const Value attempts = read_property(reply, "attempts");
-    if (attempts == nullptr || !attempts->is_array()) fail("the tarvolt image plan carries no \"attempts\"");
     ImagePlan plan;
-    for (const Json& entry : *attempts) plan.attempts.push_back(read_attempt(entry));
+    for (const Json& entry : plan_attempts(reply, "image")) plan.attempts.push_back(read_attempt(entry));
     if (plan.attempts.empty()) fail("the tarvolt image plan carries no tool to run");
-    const std::string* output_path = required_text(&reply, "outputPath");
-    if (output_path == nullptr) fail("the tarvolt image plan carries no \"outputPath\"");
-    plan.output_path = *output_path;
-    plan.registered_api_count = non_negative_integer(read_property(reply, "registeredApiCount")).value_or(0);
+    PlanTarget target = read_plan_target(reply, "image");
+    plan.output_path = std::move(target.output_path);
+    plan.registered_api_count = target.registered_api_count;
     return plan;
 }
 

@@ -1,5 +1,7 @@
 #include "image/plan_values.h"
 
+#include "cli/fail.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <ctime>
@@ -69,5 +71,19 @@ bool has_delivered_file(const std::string& path) {
 }
 
 void remove_earlier_file(const std::string& path) { (void)::unlink(path.c_str()); }
+
+const Json& plan_attempts(const Json& reply, std::string_view plan_name) {
+    const Value attempts = read_property(reply, "attempts");
+    if (attempts == nullptr || !attempts->is_array()) {
+        fail("the tarvolt " + std::string(plan_name) + " plan carries no \"attempts\"");
+    }
+    return *attempts;
+}
+
+PlanTarget read_plan_target(const Json& reply, std::string_view plan_name) {
+    const std::string* output_path = required_text(&reply, "outputPath");
+    if (output_path == nullptr) fail("the tarvolt " + std::string(plan_name) + " plan carries no \"outputPath\"");
+    return {*output_path, non_negative_integer(read_property(reply, "registeredApiCount")).value_or(0)};
+}
 
 }  // namespace tv

@@ -41,15 +41,12 @@ VideoAttempt read_attempt(const Json& entry) {
 }  // namespace
 
 VideoPlan read_video_plan(const Json& reply) {
-    const Value attempts = read_property(reply, "attempts");
-    if (attempts == nullptr || !attempts->is_array()) fail("the tarvolt video plan carries no \"attempts\"");
     VideoPlan plan;
-    for (const Json& entry : *attempts) plan.attempts.push_back(read_attempt(entry));
+    for (const Json& entry : plan_attempts(reply, "video")) plan.attempts.push_back(read_attempt(entry));
     if (plan.attempts.empty()) fail("the tarvolt video plan carries no API to call");
-    const std::string* output_path = required_text(&reply, "outputPath");
-    if (output_path == nullptr) fail("the tarvolt video plan carries no \"outputPath\"");
-    plan.output_path = *output_path;
-    plan.registered_api_count = non_negative_integer(read_property(reply, "registeredApiCount")).value_or(0);
+    PlanTarget target = read_plan_target(reply, "video");
+    plan.output_path = std::move(target.output_path);
+    plan.registered_api_count = target.registered_api_count;
     return plan;
 }
 
