@@ -1,0 +1,33 @@
+// What a call that may end in `fail` came to, and a reply parsed or the test
+// failed: the two helpers every test folder needs.
+#pragma once
+
+#include "cli/fail.h"
+#include "values/json.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <string_view>
+
+namespace tvtest {
+
+// The parsed value; a text that is not JSON fails the test.
+inline tv::Json parse_or_fail(std::string_view json_text) {
+    tv::JsonParse parsed = tv::parse_json(json_text);
+    if (!parsed.value) ADD_FAILURE() << "bad JSON text: " << parsed.error << "\n" << json_text;
+    return parsed.value ? std::move(*parsed.value) : tv::Json();
+}
+
+// The failure message, or "<no failure>" when the call returned.
+template <class Call>
+std::string failure_of(Call&& call) {
+    try {
+        call();
+    } catch (const tv::Failure& f) {
+        return f.message;
+    }
+    return "<no failure>";
+}
+
+}  // namespace tvtest
