@@ -1,8 +1,8 @@
 #include "cli/caller_env.h"
 
-#include "cli/fail.h"
+#include "base/fail.h"
+#include "base/utf8.h"
 #include "values/port.h"
-#include "values/utf8.h"
 
 #include <cstdlib>
 

@@ -1,6 +1,6 @@
 #include "cli/command_table.h"
 
-#include "cli/fail.h"
+#include "base/fail.h"
 #include "cli/usage_text.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "cli/request_body.h"
 
-#include "cli/fail.h"
-#include "cli/white_space.h"
+#include "base/fail.h"
+#include "base/white_space.h"
 #include "image_tools/local_tools.h"
 
 #include <algorithm>

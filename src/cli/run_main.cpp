@@ -1,8 +1,10 @@
 #include "cli/run_main.h"
 
+#include "base/fail.h"
+#include "base/output.h"
+#include "base/utf8.h"
 #include "cli/caller_env.h"
 #include "cli/command_table.h"
-#include "cli/fail.h"
 #include "cli/request_body.h"
 #include "cli/usage_text.h"
 #include "http_client/reply.h"
@@ -10,7 +12,6 @@
 #include "image_tools/source_listing.h"
 #include "render/render.h"
 #include "values/output_frame.h"
-#include "values/utf8.h"
 #include "video/video_command.h"
 
 #include <algorithm>

@@ -1,8 +1,9 @@
 #include "http_client/control_client.h"
 
-#include "cli/fail.h"
+#include "base/fail.h"
+#include "base/output.h"
+#include "base/utf8.h"
 #include "http_client/http_response.h"
-#include "values/utf8.h"
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -73,17 +74,10 @@ int connect_socket(int fd, std::uint16_t port) {
     return 0;
 }
 
+// A send rather than a write: a peer that went away must not raise SIGPIPE
+// in a process (a test, say) that does not ignore it.
 int send_all(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t n = ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return errno;
-        }
-        if (n == 0) return EIO;
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return 0;
+    return put_all(bytes, [fd](const char* data, std::size_t size) { return ::send(fd, data, size, MSG_NOSIGNAL); });
 }
 
 int receive_all(int fd, std::string& out) {

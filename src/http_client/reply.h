@@ -22,7 +22,4 @@ void report_best_effort(const CallerEnv& env, std::string_view body, std::string
 // refusal's error text.
 Json request_or_fail(const CallerEnv& env, std::string_view body);
 
-// Writes "tarvolt-ctl: {line}\n" to standard error.
-void warn(std::string_view line);
-
 }  // namespace tv

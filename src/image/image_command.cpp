@@ -1,6 +1,7 @@
 #include "image/image_command.h"
 
-#include "cli/fail.h"
+#include "base/fail.h"
+#include "base/output.h"
 #include "cli/request_body.h"
 #include "http_client/reply.h"
 #include "image/answer_list.h"
@@ -8,7 +9,6 @@
 #include "image/exhausted_text.h"
 #include "image/image_attempt.h"
 #include "image/image_plan.h"
-#include "values/output_frame.h"
 
 namespace tv {
 namespace {

@@ -1,6 +1,6 @@
 #include "image/shell_child.h"
 
-#include "cli/fail.h"
+#include "base/fail.h"
 #include "image/pipe_reader.h"
 
 #include <algorithm>

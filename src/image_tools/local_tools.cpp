@@ -1,6 +1,6 @@
 #include "image_tools/local_tools.h"
 
-#include "values/utf8.h"
+#include "base/utf8.h"
 
 #include <algorithm>
 

@@ -1,11 +1,11 @@
 #include "image_tools/source_listing.h"
 
+#include "base/fail.h"
+#include "base/utf8.h"
 #include "cli/caller_env.h"
-#include "cli/fail.h"
 #include "http_client/reply.h"
 #include "image_tools/local_tools.h"
 #include "values/port.h"
-#include "values/utf8.h"
 #include "values/value_text.h"
 
 #include <algorithm>

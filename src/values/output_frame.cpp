@@ -1,10 +1,7 @@
 #include "values/output_frame.h"
 
-#include "cli/fail.h"
+#include "base/output.h"
 #include "values/value_text.h"
-
-#include <cerrno>
-#include <unistd.h>
 
 namespace tv {
 
@@ -27,17 +24,6 @@ std::string pending_line(const Json& reply) {
         add("the workstation journal could not be written, so this ledger is incomplete");
     }
     return parts.empty() ? "" : "\npending: " + parts;
-}
-
-void write_stdout(std::string_view text) {
-    while (!text.empty()) {
-        const ssize_t n = ::write(STDOUT_FILENO, text.data(), text.size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            fail("could not write the result to standard output: " + os_error_text(errno));
-        }
-        text.remove_prefix(static_cast<std::size_t>(n));
-    }
 }
 
 void write_result(const std::string& body, const Json& reply) {

@@ -1,11 +1,11 @@
 #include "video/video_command.h"
 
-#include "cli/fail.h"
+#include "base/fail.h"
+#include "base/output.h"
 #include "cli/request_body.h"
 #include "http_client/reply.h"
 #include "image/answer_list.h"
 #include "image/attempt_reports.h"
-#include "values/output_frame.h"
 
 namespace tv {
 namespace {
