@@ -39,7 +39,7 @@ void run(const std::vector<std::string>& args) {
         return;
     }
     if (first == "image" && std::find(args.begin(), args.end(), "--list-tools") != args.end()) {
-        write_stdout(list_image_sources() + "\n");
+        write_stdout(list_image_sources(read_caller_env_if_set()) + "\n");
         return;
     }
     const CommandSpec* command = find_command(first);

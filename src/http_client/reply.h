@@ -1,7 +1,7 @@
 // The envelope of every answer: success, the error text, best-effort reports.
 #pragma once
 
-#include "cli/caller_env.h"
+#include "http_client/control_client.h"
 #include "values/json.h"
 
 #include <string>

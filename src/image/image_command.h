@@ -1,7 +1,7 @@
 #pragma once
 
-#include "cli/caller_env.h"
 #include "cli/command_table.h"
+#include "http_client/control_client.h"
 
 namespace tv {
 

@@ -2,10 +2,8 @@
 
 #include "base/fail.h"
 #include "base/utf8.h"
-#include "cli/caller_env.h"
 #include "http_client/reply.h"
 #include "image_tools/local_tools.h"
-#include "values/port.h"
 #include "values/value_text.h"
 
 #include <algorithm>
@@ -72,11 +70,9 @@ std::string source_lines(const std::vector<ImageSource>& sources) {
     return out;
 }
 
-std::string list_image_sources() {
-    const CallerEnvRead read = read_raw_caller_env();
-    if (!read.env) return local_tool_list();
-    const PortCheck port = check_port(read.env->port);
-    const CallerEnv env{port.port_text, read.env->token, read.env->terminal_name, port.port};
+std::string list_image_sources(const std::optional<CallerEnv>& pane) {
+    if (!pane) return local_tool_list();
+    const CallerEnv& env = *pane;
 
     Json body = Json::object();
     body["command"] = "image";

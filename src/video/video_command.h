@@ -1,7 +1,7 @@
 #pragma once
 
-#include "cli/caller_env.h"
 #include "cli/command_table.h"
+#include "http_client/control_client.h"
 #include "image/app_job.h"
 #include "image/attempt_outcome.h"
 #include "video/video_plan.h"
