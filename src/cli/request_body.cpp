@@ -5,6 +5,7 @@
 #include "image_tools/local_tools.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace tv {
 namespace {
@@ -128,6 +129,15 @@ Json build_request_body(std::string_view command, const ParsedArgs& args,
         w.always("instructions", "content");
     }
     return body;
+}
+
+std::string_view image_named_option(const ParsedArgs& args) {
+    constexpr std::pair<std::string_view, std::string_view> naming[] = {
+        {"api", "--api"}, {"tool", "--tool"}, {"model", "--model"}};
+    for (const auto& [name, option] : naming) {
+        if (args.value(name) != nullptr) return option;
+    }
+    return {};
 }
 
 }  // namespace tv

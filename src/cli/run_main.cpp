@@ -30,6 +30,11 @@ void check_arguments_are_text(const std::vector<std::string>& args) {
     }
 }
 
+std::string value_or_empty(const ParsedArgs& args, std::string_view name) {
+    const std::string* value = args.value(name);
+    return value != nullptr ? *value : std::string();
+}
+
 void run(const std::vector<std::string>& args) {
     if (args.empty()) fail("missing command\n\n" + std::string(usage_text));
     check_arguments_are_text(args);
@@ -47,10 +52,13 @@ void run(const std::vector<std::string>& args) {
     const ParsedArgs parsed = parse_options(*command, std::span(args).subspan(1));
     const CallerEnv env = read_caller_env();
 
-    if (command->name == "image") return run_image_command(parsed, env);
-    if (command->name == "video") return run_video_command(parsed, env);
+    Json body = build_request_body(command->name, parsed, env.terminal_name);
+    if (command->name == "image") {
+        return run_image_command({std::move(body), value_or_empty(parsed, "prompt"), image_named_option(parsed)},
+                                 env);
+    }
+    if (command->name == "video") return run_video_command({std::move(body), value_or_empty(parsed, "prompt")}, env);
 
-    const Json body = build_request_body(command->name, parsed, env.terminal_name);
     const Json reply = request_or_fail(env, to_compact_text(body));
     const std::string rendered = renderer_for(command->name)(reply);
     write_result(rendered, reply);
