@@ -2,6 +2,7 @@
 
 #include "base/fail.h"
 #include "base/output.h"
+#include "base/owned_fd.h"
 #include "base/utf8.h"
 #include "http_client/http_response.h"
 
@@ -12,26 +13,11 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
-#include <unistd.h>
 
 namespace tv {
 namespace {
 
 constexpr int limit_seconds = 10;
-
-class Socket {
-public:
-    explicit Socket(int fd) : fd_(fd) {}
-    ~Socket() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Socket(const Socket&) = delete;
-    Socket& operator=(const Socket&) = delete;
-    int fd() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 // Waits for the non-blocking connect to finish; 0 or an error number.
 int finish_connect(int fd) {
@@ -95,9 +81,9 @@ int receive_all(int fd, std::string& out) {
 
 // 0, or the error number of the first step that failed.
 int exchange(const CallerEnv& env, std::string_view body, std::string& response) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const OwnedFd socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    const int fd = socket.get();
     if (fd < 0) return errno;
-    Socket socket(fd);
     if (const int err = connect_socket(fd, env.port)) return err;
     if (const int err = send_all(fd, request_head(env.port, body.size(), env.token))) return err;
     if (const int err = send_all(fd, body)) return err;
