@@ -3,6 +3,7 @@
 #include "base/fail.h"
 #include "base/white_space.h"
 #include "image_tools/local_tools.h"
+#include "values/join.h"
 
 #include <algorithm>
 #include <utility>
@@ -10,20 +11,11 @@
 namespace tv {
 namespace {
 
-std::string joined(const std::vector<std::string_view>& names) {
-    std::string out;
-    for (const auto name : names) {
-        if (!out.empty()) out += ", ";
-        out += name;
-    }
-    return out;
-}
-
 void check_one_of(const ParsedArgs& args, std::string_view option,
                   const std::vector<std::string_view>& allowed) {
     const std::string* v = args.value(option);
     if (v == nullptr || std::find(allowed.begin(), allowed.end(), *v) != allowed.end()) return;
-    fail("invalid --" + std::string(option) + " value \"" + *v + "\"; use one of: " + joined(allowed));
+    fail("invalid --" + std::string(option) + " value \"" + *v + "\"; use one of: " + join(allowed, ", "));
 }
 
 void check_image_tool(const ParsedArgs& args) {

@@ -4,6 +4,7 @@
 #include "base/utf8.h"
 #include "http_client/reply.h"
 #include "image_tools/local_tools.h"
+#include "values/join.h"
 #include "values/value_text.h"
 
 #include <algorithm>
@@ -62,10 +63,10 @@ std::string source_lines(const std::vector<ImageSource>& sources) {
         name_width = std::max(name_width, s.name.size());
     }
     std::string out;
+    Joiner lines(out, "\n");
     for (const auto& s : sources) {
-        if (!out.empty()) out += '\n';
-        out += "    " + std::to_string(s.position) + "  " + pad_right(s.id, id_width) + "  " +
-               pad_right(s.name, name_width) + "  " + s.state;
+        lines.add("    " + std::to_string(s.position) + "  " + pad_right(s.id, id_width) + "  " +
+                  pad_right(s.name, name_width) + "  " + s.state);
     }
     return out;
 }
