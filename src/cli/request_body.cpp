@@ -6,13 +6,13 @@
 #include "values/join.h"
 
 #include <algorithm>
+#include <span>
 #include <utility>
 
 namespace tv {
 namespace {
 
-void check_one_of(const ParsedArgs& args, std::string_view option,
-                  const std::vector<std::string_view>& allowed) {
+void check_one_of(const ParsedArgs& args, std::string_view option, std::span<const std::string_view> allowed) {
     const std::string* v = args.value(option);
     if (v == nullptr || std::find(allowed.begin(), allowed.end(), *v) != allowed.end()) return;
     fail("invalid --" + std::string(option) + " value \"" + *v + "\"; use one of: " + join(allowed, ", "));

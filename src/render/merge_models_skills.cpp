@@ -11,7 +11,7 @@
 namespace tv {
 namespace {
 
-const std::string six_spaces(6, ' ');
+constexpr char six_spaces[] = "      ";
 
 // One entry of `models`: its ids line, then its error and turned-off lines.
 void append_cli_lines(const Json& entry, std::vector<std::string>& lines) {
@@ -24,7 +24,7 @@ void append_cli_lines(const Json& entry, std::vector<std::string>& lines) {
     }
     if (const Value error = read_property(entry, "errorMessage")) lines.push_back(six_spaces + value_text(error));
     const Json& disabled = counted_list(&entry, "disabledModels", "entry.disabledModels is not iterable");
-    if (!disabled.empty()) lines.push_back(six_spaces + "turned off on the setup screen: " + join_texts(disabled));
+    if (!disabled.empty()) lines.push_back(std::string(six_spaces) + "turned off on the setup screen: " + join_texts(disabled));
 }
 
 }  // namespace
