@@ -1,3 +1,4 @@
+// The video command: each registered API of the plan in turn, as a job the app runs.
 #pragma once
 
 #include "http_client/control_client.h"
