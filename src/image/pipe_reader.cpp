@@ -54,8 +54,7 @@ std::string drain_pipe(const PipeReader& reader) {
     } catch (...) {
         kept.clear();
     }
-    // Closed before the count goes up: whoever waits for the count may
-    // take the pipe as gone.
+    // Let go of the pipe before counting as finished, as the caller expects.
     pipe.reset();
     const std::uint64_t one = 1;
     (void)!::write(reader.finished_fd, &one, sizeof one);
