@@ -1,8 +1,8 @@
 #include "cli/caller_env.h"
 
-#include "cli/fail.h"
+#include "base/fail.h"
+#include "base/utf8.h"
 #include "values/port.h"
-#include "values/utf8.h"
 
 #include <cstdlib>
 
@@ -19,12 +19,25 @@ CallerEnvRead read_raw_caller_env() {
     return {RawCallerEnv{values[0], values[1], values[2]}, ""};
 }
 
+namespace {
+
+CallerEnv checked(RawCallerEnv raw) {
+    PortCheck port = check_port(raw.port);
+    return CallerEnv{std::move(port.port_text), std::move(raw.token), std::move(raw.terminal_name), port.port};
+}
+
+}  // namespace
+
 CallerEnv read_caller_env() {
     CallerEnvRead read = read_raw_caller_env();
     if (!read.env) fail("missing " + read.missing + "; run this inside a tarvolt terminal");
-    PortCheck port = check_port(read.env->port);
-    return CallerEnv{std::move(port.port_text), std::move(read.env->token),
-                     std::move(read.env->terminal_name), port.port};
+    return checked(std::move(*read.env));
+}
+
+std::optional<CallerEnv> read_caller_env_if_set() {
+    CallerEnvRead read = read_raw_caller_env();
+    if (!read.env) return std::nullopt;
+    return checked(std::move(*read.env));
 }
 
 }  // namespace tv

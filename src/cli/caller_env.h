@@ -1,18 +1,12 @@
 // What the app tells a pane about itself, through three variables.
 #pragma once
 
-#include <cstdint>
+#include "http_client/control_client.h"
+
 #include <optional>
 #include <string>
 
 namespace tv {
-
-struct CallerEnv {
-    std::string port_text;  // the port as written back, for messages only
-    std::string token;
-    std::string terminal_name;
-    std::uint16_t port = 0;
-};
 
 struct RawCallerEnv {
     std::string port;
@@ -30,5 +24,9 @@ CallerEnvRead read_raw_caller_env();
 
 // Stops the run with "missing {name}; ..." or the port message.
 CallerEnv read_caller_env();
+
+// None outside a pane (a variable missing, empty or not UTF-8); inside one,
+// a bad port still stops the run with the port message.
+std::optional<CallerEnv> read_caller_env_if_set();
 
 }  // namespace tv

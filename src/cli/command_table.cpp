@@ -1,19 +1,15 @@
 #include "cli/command_table.h"
 
-#include "cli/fail.h"
+#include "base/fail.h"
 #include "cli/usage_text.h"
 
-#include <algorithm>
+#include <array>
 
 namespace tv {
 
-const std::vector<std::string_view> cli_ids = {"claude", "codex",  "kimi",        "grok",
-                                               "opencode", "cursor", "antigravity", "qwen"};
-const std::vector<std::string_view> complexity_levels = {"alta", "media", "baixa"};
-
 namespace {
 
-const std::vector<CommandSpec> table = {
+constexpr auto table = std::to_array<CommandSpec>({
     {"spawn", {"task"}, {"skills", "mcps", "cli", "model", "effort", "category", "complexity"}, {}},
     {"send", {"to", "message"}, {}, {}},
     {"standby", {"terminal"}, {}, {}},
@@ -37,11 +33,7 @@ const std::vector<CommandSpec> table = {
     {"models", {}, {"cli"}, {}},
     {"quota", {}, {}, {}},
     {"install-skill", {"id", "name", "description", "instructions"}, {"tags"}, {}},
-};
-
-bool contains(const std::vector<std::string_view>& names, std::string_view name) {
-    return std::find(names.begin(), names.end(), name) != names.end();
-}
+});
 
 [[noreturn]] void fail_with_usage(const std::string& message) {
     fail(message + "\n\n" + std::string(usage_text));
@@ -66,10 +58,10 @@ ParsedArgs parse_options(const CommandSpec& row, std::span<const std::string> ar
             fail_with_usage("unexpected argument \"" + argument + "\"");
         }
         const std::string name = argument.substr(2);
-        if (contains(row.flags, name)) {
+        if (row.flags.contains(name)) {
             parsed.flags.insert(name);
             i += 1;
-        } else if (contains(row.required, name) || contains(row.optional, name)) {
+        } else if (row.required.contains(name) || row.optional.contains(name)) {
             if (i + 1 >= arguments.size()) fail("the option \"--" + name + "\" requires a value");
             parsed.values[name] = arguments[i + 1];
             i += 2;

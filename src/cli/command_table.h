@@ -1,20 +1,39 @@
 // The 23 commands and their options.
 #pragma once
 
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <initializer_list>
 #include <map>
 #include <set>
 #include <span>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace tv {
 
+// Up to seven option names, fixed when the program is built.
+class OptionNames {
+public:
+    constexpr OptionNames() = default;
+    constexpr OptionNames(std::initializer_list<std::string_view> names) {
+        for (const std::string_view name : names) names_[size_++] = name;
+    }
+    constexpr const std::string_view* begin() const { return names_.data(); }
+    constexpr const std::string_view* end() const { return names_.data() + size_; }
+    constexpr bool contains(std::string_view name) const { return std::find(begin(), end(), name) != end(); }
+
+private:
+    std::array<std::string_view, 7> names_{};
+    std::size_t size_ = 0;
+};
+
 struct CommandSpec {
     std::string_view name;
-    std::vector<std::string_view> required;
-    std::vector<std::string_view> optional;
-    std::vector<std::string_view> flags;
+    OptionNames required;
+    OptionNames optional;
+    OptionNames flags;
 };
 
 struct ParsedArgs {
@@ -36,7 +55,8 @@ const CommandSpec* find_command(std::string_view name);
 // The arguments after the command name; stops the run on the first error.
 ParsedArgs parse_options(const CommandSpec& row, std::span<const std::string> arguments);
 
-extern const std::vector<std::string_view> cli_ids;
-extern const std::vector<std::string_view> complexity_levels;
+inline constexpr std::array<std::string_view, 8> cli_ids = {"claude",   "codex",  "kimi",        "grok",
+                                                            "opencode", "cursor", "antigravity", "qwen"};
+inline constexpr std::array<std::string_view, 3> complexity_levels = {"alta", "media", "baixa"};
 
 }  // namespace tv

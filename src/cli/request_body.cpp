@@ -1,28 +1,21 @@
 #include "cli/request_body.h"
 
-#include "cli/fail.h"
-#include "cli/white_space.h"
+#include "base/fail.h"
+#include "base/white_space.h"
 #include "image_tools/local_tools.h"
+#include "values/join.h"
 
 #include <algorithm>
+#include <span>
+#include <utility>
 
 namespace tv {
 namespace {
 
-std::string joined(const std::vector<std::string_view>& names) {
-    std::string out;
-    for (const auto name : names) {
-        if (!out.empty()) out += ", ";
-        out += name;
-    }
-    return out;
-}
-
-void check_one_of(const ParsedArgs& args, std::string_view option,
-                  const std::vector<std::string_view>& allowed) {
+void check_one_of(const ParsedArgs& args, std::string_view option, std::span<const std::string_view> allowed) {
     const std::string* v = args.value(option);
     if (v == nullptr || std::find(allowed.begin(), allowed.end(), *v) != allowed.end()) return;
-    fail("invalid --" + std::string(option) + " value \"" + *v + "\"; use one of: " + joined(allowed));
+    fail("invalid --" + std::string(option) + " value \"" + *v + "\"; use one of: " + join(allowed, ", "));
 }
 
 void check_image_tool(const ParsedArgs& args) {
@@ -128,6 +121,15 @@ Json build_request_body(std::string_view command, const ParsedArgs& args,
         w.always("instructions", "content");
     }
     return body;
+}
+
+std::string_view image_named_option(const ParsedArgs& args) {
+    constexpr std::pair<std::string_view, std::string_view> naming[] = {
+        {"api", "--api"}, {"tool", "--tool"}, {"model", "--model"}};
+    for (const auto& [name, option] : naming) {
+        if (args.value(name) != nullptr) return option;
+    }
+    return {};
 }
 
 }  // namespace tv

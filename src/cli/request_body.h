@@ -17,4 +17,8 @@ Json split_list(const std::string* text);
 Json build_request_body(std::string_view command, const ParsedArgs& args,
                         std::string_view terminal_name);
 
+// The first of --api, --tool and --model given, the options that narrow an
+// image chain to one source; empty when none is.
+std::string_view image_named_option(const ParsedArgs& args);
+
 }  // namespace tv

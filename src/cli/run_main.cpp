@@ -1,8 +1,10 @@
 #include "cli/run_main.h"
 
+#include "base/fail.h"
+#include "base/output.h"
+#include "base/utf8.h"
 #include "cli/caller_env.h"
 #include "cli/command_table.h"
-#include "cli/fail.h"
 #include "cli/request_body.h"
 #include "cli/usage_text.h"
 #include "http_client/reply.h"
@@ -10,7 +12,6 @@
 #include "image_tools/source_listing.h"
 #include "render/render.h"
 #include "values/output_frame.h"
-#include "values/utf8.h"
 #include "video/video_command.h"
 
 #include <algorithm>
@@ -29,6 +30,11 @@ void check_arguments_are_text(const std::vector<std::string>& args) {
     }
 }
 
+std::string value_or_empty(const ParsedArgs& args, std::string_view name) {
+    const std::string* value = args.value(name);
+    return value != nullptr ? *value : std::string();
+}
+
 void run(const std::vector<std::string>& args) {
     if (args.empty()) fail("missing command\n\n" + std::string(usage_text));
     check_arguments_are_text(args);
@@ -38,7 +44,7 @@ void run(const std::vector<std::string>& args) {
         return;
     }
     if (first == "image" && std::find(args.begin(), args.end(), "--list-tools") != args.end()) {
-        write_stdout(list_image_sources() + "\n");
+        write_stdout(list_image_sources(read_caller_env_if_set()) + "\n");
         return;
     }
     const CommandSpec* command = find_command(first);
@@ -46,10 +52,13 @@ void run(const std::vector<std::string>& args) {
     const ParsedArgs parsed = parse_options(*command, std::span(args).subspan(1));
     const CallerEnv env = read_caller_env();
 
-    if (command->name == "image") return run_image_command(parsed, env);
-    if (command->name == "video") return run_video_command(parsed, env);
+    Json body = build_request_body(command->name, parsed, env.terminal_name);
+    if (command->name == "image") {
+        return run_image_command({std::move(body), value_or_empty(parsed, "prompt"), image_named_option(parsed)},
+                                 env);
+    }
+    if (command->name == "video") return run_video_command({std::move(body), value_or_empty(parsed, "prompt")}, env);
 
-    const Json body = build_request_body(command->name, parsed, env.terminal_name);
     const Json reply = request_or_fail(env, to_compact_text(body));
     const std::string rendered = renderer_for(command->name)(reply);
     write_result(rendered, reply);

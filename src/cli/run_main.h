@@ -1,3 +1,4 @@
+// The entry point behind main().
 #pragma once
 
 namespace tv {

@@ -3,7 +3,7 @@
 namespace tv {
 
 // Kept byte for byte: agents and people read it, and tests pin its hash.
-const std::string_view usage_text = R"usage(usage: tarvolt-ctl <command> [options]
+constexpr std::string_view usage_text = R"usage(usage: tarvolt-ctl <command> [options]
 
 commands:
   spawn --task "..." [--skills id1,id2] [--mcps id1,id2] [--cli id] [--category id] [--complexity level] [--model name] [--effort level]

@@ -1,3 +1,4 @@
+// The help text of the 23 commands.
 #pragma once
 
 #include <string_view>

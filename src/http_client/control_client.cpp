@@ -1,8 +1,10 @@
 #include "http_client/control_client.h"
 
-#include "cli/fail.h"
+#include "base/fail.h"
+#include "base/output.h"
+#include "base/owned_fd.h"
+#include "base/utf8.h"
 #include "http_client/http_response.h"
-#include "values/utf8.h"
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -11,26 +13,11 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
-#include <unistd.h>
 
 namespace tv {
 namespace {
 
 constexpr int limit_seconds = 10;
-
-class Socket {
-public:
-    explicit Socket(int fd) : fd_(fd) {}
-    ~Socket() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Socket(const Socket&) = delete;
-    Socket& operator=(const Socket&) = delete;
-    int fd() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 // Waits for the non-blocking connect to finish; 0 or an error number.
 int finish_connect(int fd) {
@@ -73,17 +60,10 @@ int connect_socket(int fd, std::uint16_t port) {
     return 0;
 }
 
+// A send rather than a write: a peer that went away must not raise SIGPIPE
+// in a process (a test, say) that does not ignore it.
 int send_all(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t n = ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return errno;
-        }
-        if (n == 0) return EIO;
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return 0;
+    return put_all(bytes, [fd](const char* data, std::size_t size) { return ::send(fd, data, size, MSG_NOSIGNAL); });
 }
 
 int receive_all(int fd, std::string& out) {
@@ -101,9 +81,9 @@ int receive_all(int fd, std::string& out) {
 
 // 0, or the error number of the first step that failed.
 int exchange(const CallerEnv& env, std::string_view body, std::string& response) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const OwnedFd socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    const int fd = socket.get();
     if (fd < 0) return errno;
-    Socket socket(fd);
     if (const int err = connect_socket(fd, env.port)) return err;
     if (const int err = send_all(fd, request_head(env.port, body.size(), env.token))) return err;
     if (const int err = send_all(fd, body)) return err;

@@ -2,14 +2,22 @@
 // request, and the JSON value of the answer back.
 #pragma once
 
-#include "cli/caller_env.h"
 #include "values/json.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace tv {
+
+// Where the app listens and who is calling, as the pane's variables say.
+struct CallerEnv {
+    std::string port_text;  // the port as written back, for messages only
+    std::string token;
+    std::string terminal_name;
+    std::uint16_t port = 0;
+};
 
 struct ControlReply {
     std::optional<Json> body;  // set on success

@@ -1,7 +1,7 @@
 #include "http_client/http_response.h"
 
-#include "cli/white_space.h"
-#include "values/utf8.h"
+#include "base/utf8.h"
+#include "base/white_space.h"
 
 #include <cstdint>
 #include <optional>

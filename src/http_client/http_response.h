@@ -1,3 +1,4 @@
+// The body of the raw HTTP response that the transport read.
 #pragma once
 
 #include <string>

@@ -1,10 +1,8 @@
 #include "http_client/reply.h"
 
-#include "cli/fail.h"
+#include "base/fail.h"
+#include "base/output.h"
 #include "http_client/control_client.h"
-
-#include <cerrno>
-#include <unistd.h>
 
 namespace tv {
 
@@ -20,19 +18,6 @@ std::string reply_error_text(const Json& reply) {
         if (it != reply.end() && it->is_string()) return it->get<std::string>();
     }
     return "unknown tarvolt error";
-}
-
-void warn(std::string_view line) {
-    std::string text = "tarvolt-ctl: ";
-    text += line;
-    text += '\n';
-    std::string_view rest = text;
-    while (!rest.empty()) {
-        const ssize_t n = ::write(STDERR_FILENO, rest.data(), rest.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return;  // nowhere left to say it
-        rest.remove_prefix(static_cast<std::size_t>(n));
-    }
 }
 
 void report_best_effort(const CallerEnv& env, std::string_view body, std::string_view label) {

@@ -1,7 +1,7 @@
 // The envelope of every answer: success, the error text, best-effort reports.
 #pragma once
 
-#include "cli/caller_env.h"
+#include "http_client/control_client.h"
 #include "values/json.h"
 
 #include <string>
@@ -21,8 +21,5 @@ void report_best_effort(const CallerEnv& env, std::string_view body, std::string
 // Sends a request whose failure ends the run: the transport text, or the
 // refusal's error text.
 Json request_or_fail(const CallerEnv& env, std::string_view body);
-
-// Writes "tarvolt-ctl: {line}\n" to standard error.
-void warn(std::string_view line);
 
 }  // namespace tv

@@ -1,7 +1,8 @@
 #include "image/answer_list.h"
 
-#include "cli/white_space.h"
-#include "values/utf8.h"
+#include "base/utf8.h"
+#include "base/white_space.h"
+#include "values/join.h"
 
 namespace tv {
 
@@ -11,10 +12,8 @@ std::string shorten_answer(std::string_view reason) {
 
 std::string numbered_answers(const std::vector<std::string>& answers) {
     std::string out;
-    for (std::size_t k = 0; k < answers.size(); ++k) {
-        if (k > 0) out += '\n';
-        out += "  " + std::to_string(k + 1) + ". " + answers[k];
-    }
+    Joiner lines(out, "\n");
+    for (std::size_t k = 0; k < answers.size(); ++k) lines.add("  " + std::to_string(k + 1) + ". " + answers[k]);
     return out;
 }
 

@@ -3,7 +3,6 @@
 // fails or outlives its time limit plus a grace period.
 #pragma once
 
-#include "cli/caller_env.h"
 #include "http_client/control_client.h"
 #include "image/attempt_outcome.h"
 #include "image/plan_values.h"

@@ -1,3 +1,4 @@
+// How one image or video attempt ended.
 #pragma once
 
 #include <string>

@@ -2,7 +2,7 @@
 // are best effort: a refused report only warns.
 #pragma once
 
-#include "cli/caller_env.h"
+#include "http_client/control_client.h"
 
 #include <string>
 #include <string_view>

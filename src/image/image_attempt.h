@@ -2,7 +2,7 @@
 // app runs at a registered API.
 #pragma once
 
-#include "cli/caller_env.h"
+#include "http_client/control_client.h"
 #include "image/app_job.h"
 #include "image/attempt_outcome.h"
 #include "image/image_plan.h"

@@ -1,14 +1,13 @@
 #include "image/image_command.h"
 
-#include "cli/fail.h"
-#include "cli/request_body.h"
+#include "base/fail.h"
+#include "base/output.h"
 #include "http_client/reply.h"
 #include "image/answer_list.h"
 #include "image/attempt_reports.h"
 #include "image/exhausted_text.h"
 #include "image/image_attempt.h"
 #include "image/image_plan.h"
-#include "values/output_frame.h"
 
 namespace tv {
 namespace {
@@ -17,33 +16,22 @@ constexpr std::string_view api_notice =
     "the next attempt is an API call made by the app itself. Its model id reads author/slug, so the part before "
     "the slash is who made the MODEL, never a second service.";
 
-// The first of the options that narrow the chain to one source, if any.
-std::string_view named_option(const ParsedArgs& args) {
-    constexpr std::pair<std::string_view, std::string_view> naming[] = {
-        {"api", "--api"}, {"tool", "--tool"}, {"model", "--model"}};
-    for (const auto& [name, option] : naming) {
-        if (args.value(name) != nullptr) return option;
-    }
-    return {};
-}
-
-ImagePlan request_plan(const ParsedArgs& args, const CallerEnv& env) {
-    const auto text = body_text(build_request_body("image", args, env.terminal_name));
+ImagePlan request_plan(const Json& plan_body, const CallerEnv& env) {
+    const auto text = body_text(plan_body);
     if (!text) fail("could not serialize the image request");
     return read_image_plan(request_or_fail(env, *text));
 }
 
 }  // namespace
 
-void run_image_command(const ParsedArgs& args, const CallerEnv& env) {
-    const ImagePlan plan = request_plan(args, env);
-    const std::string* prompt_value = args.value("prompt");
-    const std::string prompt = prompt_value != nullptr ? *prompt_value : "";
+void run_image_command(const ImageRequest& request, const CallerEnv& env) {
+    const ImagePlan plan = request_plan(request.plan_body, env);
+    const std::string& prompt = request.prompt;
     const std::size_t n = plan.attempts.size();
     const std::string count = "/" + std::to_string(n) + "] ";
 
     ExhaustedChain chain;
-    chain.named_option = named_option(args);
+    chain.named_option = request.named_option;
     chain.registered_api_count = plan.registered_api_count;
     for (std::size_t i = 0; i < n; ++i) {
         const ImageAttempt& attempt = plan.attempts[i];

@@ -1,5 +1,7 @@
 #include "image/pipe_reader.h"
 
+#include "base/owned_fd.h"
+
 #include <cerrno>
 #include <cstdint>
 #include <poll.h>
@@ -44,6 +46,7 @@ void read_until_end(const PipeReader& r, std::string& kept, char* buf) {
 }  // namespace
 
 std::string drain_pipe(const PipeReader& reader) {
+    OwnedFd pipe(reader.fd);
     std::string kept;
     try {
         std::string buf(chunk, '\0');
@@ -51,7 +54,8 @@ std::string drain_pipe(const PipeReader& reader) {
     } catch (...) {
         kept.clear();
     }
-    ::close(reader.fd);
+    // Let go of the pipe before counting as finished, as the caller expects.
+    pipe.reset();
     const std::uint64_t one = 1;
     (void)!::write(reader.finished_fd, &one, sizeof one);
     return kept;

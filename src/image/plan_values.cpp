@@ -1,6 +1,6 @@
 #include "image/plan_values.h"
 
-#include "cli/fail.h"
+#include "base/fail.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,6 +1,7 @@
 #include "image/shell_child.h"
 
-#include "cli/fail.h"
+#include "base/fail.h"
+#include "base/owned_fd.h"
 #include "image/pipe_reader.h"
 
 #include <algorithm>
@@ -28,32 +29,11 @@ constexpr auto watch_step = std::chrono::milliseconds(100);
 
 [[noreturn]] void fail_start(const std::string& error) { fail("could not start the image tool: " + error); }
 
-class OwnedFd {
-public:
-    OwnedFd() = default;
-    explicit OwnedFd(int fd) : fd_(fd) {}
-    OwnedFd(const OwnedFd&) = delete;
-    OwnedFd& operator=(const OwnedFd&) = delete;
-    OwnedFd(OwnedFd&& other) noexcept : fd_(other.release()) {}
-    ~OwnedFd() { reset(); }
-    int get() const { return fd_; }
-    int release() { return std::exchange(fd_, -1); }
-    void reset(int fd = -1) {
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = fd;
-    }
-
-private:
-    int fd_ = -1;
-};
-
 // A pipe end on 0, 1 or 2 would be overwritten by the child's own streams.
-int above_standard_streams(int fd) {
-    if (fd > STDERR_FILENO) return fd;
-    const int moved = ::fcntl(fd, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
-    const int error = errno;
-    ::close(fd);
-    if (moved < 0) fail_start(os_error_text(error));
+OwnedFd above_standard_streams(OwnedFd fd) {
+    if (fd.get() > STDERR_FILENO) return fd;
+    OwnedFd moved(::fcntl(fd.get(), F_DUPFD_CLOEXEC, STDERR_FILENO + 1));
+    if (moved.get() < 0) fail_start(os_error_text(errno));
     return moved;
 }
 
@@ -67,8 +47,8 @@ Pipe make_pipe() {
     Pipe p;
     p.read_end.reset(fds[0]);
     p.write_end.reset(fds[1]);
-    p.read_end.reset(above_standard_streams(p.read_end.release()));
-    p.write_end.reset(above_standard_streams(p.write_end.release()));
+    p.read_end = above_standard_streams(std::move(p.read_end));
+    p.write_end = above_standard_streams(std::move(p.write_end));
     // Lets a reader that gave up take what is there without blocking.
     ::fcntl(p.read_end.get(), F_SETFL, ::fcntl(p.read_end.get(), F_GETFL) | O_NONBLOCK);
     return p;
@@ -182,21 +162,22 @@ void wait_for_readers(int finished_fd, Clock::time_point deadline) {
     }
 }
 
-// On failure the reader's pipe and `unstarted_fd` are closed, and the run
-// ends; the guards then kill the child and join any reader already running.
+// The started reader owns `read_end` from then on. On failure the run ends;
+// the guards then close the pipes, kill the child and join any reader
+// already running.
 void start_reader(const ThreadStarter& starter, std::optional<std::thread>& thread, std::string& bytes,
-                  const PipeReader& reader, int unstarted_fd) {
+                  OwnedFd& read_end, PipeReader reader) {
+    reader.fd = read_end.get();
     std::string error;
     try {
         thread = starter([&bytes, reader] { bytes = drain_pipe(reader); });
+        read_end.release();
         return;
     } catch (const std::system_error& e) {
         error = os_error_text(e.code().value());
     } catch (const std::exception& e) {
         error = e.what();
     }
-    ::close(reader.fd);
-    if (unstarted_fd >= 0) ::close(unstarted_fd);
     fail_start(error);
 }
 
@@ -217,10 +198,10 @@ ShellRun run_shell_child(const std::string& command_line, PlanDuration timeout, 
     // rather than at the next watch step; older kernels fall back to steps.
     OwnedFd pidfd(static_cast<int>(::syscall(SYS_pidfd_open, child.pid, 0)));
 
-    const PipeReader out_reader{out.read_end.release(), readers.give_up.get(), readers.finished.get(), false};
-    const PipeReader err_reader{err.read_end.release(), readers.give_up.get(), readers.finished.get(), true};
-    start_reader(starter, readers.out, readers.out_bytes, out_reader, err_reader.fd);
-    start_reader(starter, readers.err, readers.err_bytes, err_reader, -1);
+    start_reader(starter, readers.out, readers.out_bytes, out.read_end,
+                 {-1, readers.give_up.get(), readers.finished.get(), false});
+    start_reader(starter, readers.err, readers.err_bytes, err.read_end,
+                 {-1, readers.give_up.get(), readers.finished.get(), true});
 
     const auto deadline = deadline_after(Clock::now(), timeout);
     ShellRun run;

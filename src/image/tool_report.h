@@ -1,3 +1,4 @@
+// A local tool's standard error, as the sentence that reports it.
 #pragma once
 
 #include <string>

@@ -1,21 +1,10 @@
 #include "image_tools/local_tools.h"
 
-#include "values/utf8.h"
+#include "base/utf8.h"
 
 #include <algorithm>
 
 namespace tv {
-
-const std::vector<LocalTool> local_tools = {
-    {"grok-imagine", "Grok Imagine", "1st"},
-    {"codex-image", "Codex Image", "2nd"},
-    {"antigravity-gemini", "Antigravity Gemini Image", "3rd"},
-};
-
-const std::string_view source_choice_paragraph =
-    "--tool <id> runs that local tool and nothing else; --api <id> calls that registered API "
-    "directly, without trying any local tool first. Either way nothing follows what you named. "
-    "Leave both out and the app walks the list above from the top until one delivers.";
 
 bool is_local_tool_id(std::string_view id) {
     return std::any_of(local_tools.begin(), local_tools.end(),

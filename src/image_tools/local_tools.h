@@ -1,9 +1,9 @@
 // The local image tools that the client knows by id.
 #pragma once
 
+#include <array>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace tv {
 
@@ -13,7 +13,11 @@ struct LocalTool {
     std::string_view ordinal;  // when the app tries it if no --tool is given
 };
 
-extern const std::vector<LocalTool> local_tools;
+inline constexpr std::array<LocalTool, 3> local_tools = {{
+    {"grok-imagine", "Grok Imagine", "1st"},
+    {"codex-image", "Codex Image", "2nd"},
+    {"antigravity-gemini", "Antigravity Gemini Image", "3rd"},
+}};
 
 bool is_local_tool_id(std::string_view id);
 
@@ -21,6 +25,9 @@ bool is_local_tool_id(std::string_view id);
 std::string local_tool_list();
 
 // The paragraph that closes every listing of image sources.
-extern const std::string_view source_choice_paragraph;
+inline constexpr std::string_view source_choice_paragraph =
+    "--tool <id> runs that local tool and nothing else; --api <id> calls that registered API "
+    "directly, without trying any local tool first. Either way nothing follows what you named. "
+    "Leave both out and the app walks the list above from the top until one delivers.";
 
 }  // namespace tv

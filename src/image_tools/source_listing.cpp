@@ -1,11 +1,10 @@
 #include "image_tools/source_listing.h"
 
-#include "cli/caller_env.h"
-#include "cli/fail.h"
+#include "base/fail.h"
+#include "base/utf8.h"
 #include "http_client/reply.h"
 #include "image_tools/local_tools.h"
-#include "values/port.h"
-#include "values/utf8.h"
+#include "values/join.h"
 #include "values/value_text.h"
 
 #include <algorithm>
@@ -64,19 +63,17 @@ std::string source_lines(const std::vector<ImageSource>& sources) {
         name_width = std::max(name_width, s.name.size());
     }
     std::string out;
+    Joiner lines(out, "\n");
     for (const auto& s : sources) {
-        if (!out.empty()) out += '\n';
-        out += "    " + std::to_string(s.position) + "  " + pad_right(s.id, id_width) + "  " +
-               pad_right(s.name, name_width) + "  " + s.state;
+        lines.add("    " + std::to_string(s.position) + "  " + pad_right(s.id, id_width) + "  " +
+                  pad_right(s.name, name_width) + "  " + s.state);
     }
     return out;
 }
 
-std::string list_image_sources() {
-    const CallerEnvRead read = read_raw_caller_env();
-    if (!read.env) return local_tool_list();
-    const PortCheck port = check_port(read.env->port);
-    const CallerEnv env{port.port_text, read.env->token, read.env->terminal_name, port.port};
+std::string list_image_sources(const std::optional<CallerEnv>& pane) {
+    if (!pane) return local_tool_list();
+    const CallerEnv& env = *pane;
 
     Json body = Json::object();
     body["command"] = "image";

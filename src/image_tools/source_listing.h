@@ -1,6 +1,11 @@
+// `image --list-tools`: every source that can draw, as the app or, outside
+// a pane, the client itself knows them.
 #pragma once
 
+#include "http_client/control_client.h"
+
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,8 +19,8 @@ struct ImageSource {
 };
 
 // Every image source with its id and state, from the app when run inside a
-// tarvolt pane, else the client's own list. No final newline.
-std::string list_image_sources();
+// tarvolt pane (`pane` set), else the client's own list. No final newline.
+std::string list_image_sources(const std::optional<CallerEnv>& pane);
 
 // One aligned line per source: widths are the longest byte lengths, padding
 // is counted in characters.

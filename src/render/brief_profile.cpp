@@ -1,14 +1,15 @@
 #include "render/brief_profile.h"
 
 #include <cstddef>
+#include <string_view>
 
 namespace tv {
 namespace {
 
-const char* const ranking_sentence =
+constexpr std::string_view ranking_sentence =
     "profile models: none \u2014 this profile orders the ranking instead of selecting models, so choose by "
     "category";
-const char* const empty_selection_sentence =
+constexpr std::string_view empty_selection_sentence =
     "profile models: none \u2014 the Custom selection is empty; spawns use the workstation CLI fallback until a "
     "configuration is selected";
 
@@ -53,7 +54,7 @@ void append_profile_lines(const Json& reply, std::vector<std::string>& lines) {
 
     const Value selection = read_property(profile, "modelSelection");
     if (!is_present(selection)) {
-        lines.push_back(ranking_sentence);
+        lines.emplace_back(ranking_sentence);
         return;
     }
     const Value selected = read_property(selection, "selectedByCli");
@@ -64,7 +65,7 @@ void append_profile_lines(const Json& reply, std::vector<std::string>& lines) {
         }
     }
     if (total == 0) {
-        lines.push_back(empty_selection_sentence);
+        lines.emplace_back(empty_selection_sentence);
         return;
     }
     append_configurations(*selected, selection, total, lines);

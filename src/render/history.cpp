@@ -2,6 +2,7 @@
 
 #include "render/history_text.h"
 #include "values/guarded_list.h"
+#include "values/join.h"
 
 #include <string>
 #include <string_view>
@@ -11,24 +12,9 @@
 namespace tv {
 namespace {
 
-// Lines joined by "\n", built in one string: a history can run to megabytes.
-class Lines {
-public:
-    void add(std::string_view line) {
-        if (!first_) text_ += '\n';
-        first_ = false;
-        text_ += line;
-    }
-    std::string take() { return std::move(text_); }
-
-private:
-    std::string text_;
-    bool first_ = true;
-};
-
 constexpr std::string_view task_indent = "    ";
 
-void add_task(Lines& lines, const Json& task) {
+void add_task(Joiner& lines, const Json& task) {
     lines.add("  tarefa: " + one_line_text(read_property(task, "text")) + " [" +
               value_text(read_property(task, "outcome")) + "]");
     lines.add(labelled_line(task_indent, "painel",
@@ -47,7 +33,7 @@ void add_task(Lines& lines, const Json& task) {
     }
 }
 
-void add_request(Lines& lines, const Json& request, const std::string& summary) {
+void add_request(Joiner& lines, const Json& request, const std::string& summary) {
     lines.add("pedido: " + summary);
     for (const std::string& line : totals_lines(read_property(request, "totals"))) lines.add(line);
     const Json& tasks = counted_list(&request, "tasks", "responseBody history tasks are not iterable");
@@ -56,17 +42,12 @@ void add_request(Lines& lines, const Json& request, const std::string& summary) 
     lines.add("");
 }
 
-void add_day(Lines& lines, const Json& day, const std::string& project) {
+void add_day(Joiner& lines, const Json& day, const std::string& project) {
     const Json& requests = counted_list(&day, "requests", "responseBody.days requests are not iterable");
     std::vector<std::string> summaries;
     summaries.reserve(requests.size());
-    std::string heading = "dia " + value_text(read_property(day, "day")) + " — foi feito: ";
-    for (const Json& request : requests) {
-        if (!summaries.empty()) heading += "; ";
-        summaries.push_back(one_line_text(read_property(request, "summary")));
-        heading += summaries.back();
-    }
-    lines.add(heading);
+    for (const Json& request : requests) summaries.push_back(one_line_text(read_property(request, "summary")));
+    lines.add("dia " + value_text(read_property(day, "day")) + " — foi feito: " + join(summaries, "; "));
     lines.add("projeto: " + project);
     lines.add("");
     for (std::size_t i = 0; i < requests.size(); ++i) add_request(lines, requests[i], summaries[i]);
@@ -83,7 +64,9 @@ std::string render_history(const Json& reply) {
     const Json& days = counted_list(&reply, "days", "responseBody.days is not iterable");
     const std::string project = value_text(read_property(reply, "projectKey"));
     if (days.empty()) return "nenhum histórico encontrado para os filtros informados (projeto: " + project + ")";
-    Lines lines;
+    // Lines joined in one string: a history can run to megabytes.
+    std::string text;
+    Joiner lines(text, "\n");
     bool first_day = true;
     for (const Json& day : days) {
         // Days are set apart by one blank line; the last has none after it.
@@ -91,7 +74,7 @@ std::string render_history(const Json& reply) {
         first_day = false;
         add_day(lines, day, project);
     }
-    return lines.take();
+    return text;
 }
 
 }  // namespace tv

@@ -1,3 +1,4 @@
+// The body of `history`: the project report by day and user request, in Portuguese.
 #pragma once
 
 #include "values/json.h"

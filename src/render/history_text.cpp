@@ -1,8 +1,8 @@
 #include "render/history_text.h"
 
-#include "cli/white_space.h"
+#include "base/utf8.h"
+#include "base/white_space.h"
 #include "values/number_text.h"
-#include "values/utf8.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,7 +1,8 @@
 #include "render/ledger.h"
 
-#include "values/guarded_list.h"
 #include "render/text_parts.h"
+#include "values/guarded_list.h"
+#include "values/join.h"
 #include "values/value_text.h"
 
 #include <vector>
@@ -23,7 +24,7 @@ std::string carried_body(const Json& reply) {
                         " (stated at " + member_text(&c, "at") + ")");
     }
     lines.push_back("retire one by passing it empty, like --next-step \"\"");
-    return join_lines(lines);
+    return join(lines, "\n");
 }
 
 std::string marco_body(Value marco) {
@@ -41,7 +42,7 @@ std::string marco_body(Value marco) {
         }
         lines.push_back(field_label(key) + ": " + text + stated);
     }
-    return join_lines(lines);
+    return join(lines, "\n");
 }
 
 std::string panel_lines(const Json& p) {
@@ -106,7 +107,7 @@ std::string render_inbox(const Json& reply) {
         lines.push_back("");
     }
     lines.push_back("acknowledge them with \"tarvolt-ctl ack\" once you have read them");
-    return join_lines(lines);
+    return join(lines, "\n");
 }
 
 std::string render_ack(const Json& reply) {
@@ -154,7 +155,7 @@ std::string render_status(const Json& reply) {
     const Json& panels = counted_list(&reply, "panels", "responseBody.panels is not iterable");
     if (panels.empty()) lines.push_back("  (none)");
     for (const Json& p : panels) lines.push_back(panel_lines(p));
-    return join_lines(lines);
+    return join(lines, "\n");
 }
 
 }  // namespace tv

@@ -1,6 +1,7 @@
 #include "render/lifecycle.h"
 
 #include "render/text_parts.h"
+#include "values/join.h"
 
 namespace tv {
 std::vector<std::string> routing_parts(Value v) {
@@ -26,7 +27,7 @@ std::string render_spawn(const Json& reply) {
     std::vector<std::string> parts = routing_parts(&reply);
     const Value cli = read_property(reply, "cliId");
     if (is_present(cli)) parts.insert(parts.begin(), "cli " + value_text(cli));
-    const std::string routing = parts.empty() ? "" : " (" + join_lines(parts, ", ") + ")";
+    const std::string routing = parts.empty() ? "" : " (" + join(parts, ", ") + ")";
 
     std::vector<std::string> lines = {"subterminal created: " + member_text(reply, "terminalName") + routing};
     const Value image_tool = read_property(reply, "imageTool");
@@ -37,13 +38,13 @@ std::string render_spawn(const Json& reply) {
     const Value fallback = read_property(reply, "fallbackReason");
     if (is_present(fallback)) lines.push_back("leaderboard routing: " + value_text(fallback));
     for (std::string& line : warning_lines(reply)) lines.push_back(std::move(line));
-    return join_lines(lines, "\n");
+    return join(lines, "\n");
 }
 
 std::string render_send(const Json& reply) {
     std::vector<std::string> lines = {"message sent"};
     for (std::string& line : warning_lines(reply)) lines.push_back(std::move(line));
-    return join_lines(lines, "\n");
+    return join(lines, "\n");
 }
 
 std::string render_standby(const Json& reply) {

@@ -2,8 +2,9 @@
 
 #include "render/brief_profile.h"
 #include "render/lifecycle.h"
-#include "values/guarded_list.h"
 #include "render/text_parts.h"
+#include "values/guarded_list.h"
+#include "values/join.h"
 #include "values/value_text.h"
 
 #include <string_view>
@@ -16,7 +17,7 @@ namespace {
 std::string terminal_line(const Json& t) {
     const std::vector<std::string> parts = routing_parts(&t);
     return member_text(t, "name") + "  [" + member_text(t, "role") + "]  " + member_text(t, "status") + "  (" + member_text(t, "cliId") +
-           ")" + (parts.empty() ? "" : "  " + join_lines(parts, ", "));
+           ")" + (parts.empty() ? "" : "  " + join(parts, ", "));
 }
 
 std::vector<std::string> subagents_in(const Json& terminals, std::string_view status) {
@@ -49,7 +50,7 @@ std::string category_line(const Json& c) {
     const Value fallback_reason = read_property(c, "fallbackReason");
     const std::string fallback =
         is_present(fallback_reason) ? "  [fallback: " + value_text(fallback_reason) + "]" : "";
-    return head + join_lines(parts, ", ") + reason + fallback;
+    return head + join(parts, ", ") + reason + fallback;
 }
 
 void append_header(const Json& reply, std::vector<std::string>& lines) {
@@ -77,7 +78,7 @@ std::string render_list(const Json& reply) {
     const std::vector<std::string> idle = idle_subagents(terminals);
     if (!idle.empty()) {
         lines.push_back("");
-        lines.push_back("idle (awaiting acceptance or ready for a task): " + join_lines(idle, ", "));
+        lines.push_back("idle (awaiting acceptance or ready for a task): " + join(idle, ", "));
     }
     const std::vector<std::string> standby = standby_subagents(terminals);
     if (!standby.empty()) {
@@ -85,9 +86,9 @@ std::string render_list(const Json& reply) {
         lines.push_back("standby (hidden, exact context preserved in " + std::to_string(standby.size()) +
                         " live CLI process(es); resume by name without a task, send by name to resume and "
                         "message, close by name to terminate): " +
-                        join_lines(standby, ", "));
+                        join(standby, ", "));
     }
-    return join_lines(lines, "\n");
+    return join(lines, "\n");
 }
 
 // Blocks are checked in the order they print, so a bad later list throws
@@ -115,7 +116,7 @@ std::string render_brief(const Json& reply) {
 
     lines.insert(lines.end(), {"", "protocol:"});
     for (const Json& p : walked_list(&reply, "protocol")) lines.push_back("  " + value_text(p));
-    return join_lines(lines, "\n");
+    return join(lines, "\n");
 }
 
 }  // namespace tv

@@ -1,7 +1,8 @@
 #include "render/merge_models_skills.h"
 
-#include "values/guarded_list.h"
 #include "render/text_parts.h"
+#include "values/guarded_list.h"
+#include "values/join.h"
 #include "values/value_text.h"
 
 #include <string_view>
@@ -10,7 +11,7 @@
 namespace tv {
 namespace {
 
-const std::string six_spaces(6, ' ');
+constexpr char six_spaces[] = "      ";
 
 // One entry of `models`: its ids line, then its error and turned-off lines.
 void append_cli_lines(const Json& entry, std::vector<std::string>& lines) {
@@ -23,7 +24,7 @@ void append_cli_lines(const Json& entry, std::vector<std::string>& lines) {
     }
     if (const Value error = read_property(entry, "errorMessage")) lines.push_back(six_spaces + value_text(error));
     const Json& disabled = counted_list(&entry, "disabledModels", "entry.disabledModels is not iterable");
-    if (!disabled.empty()) lines.push_back(six_spaces + "turned off on the setup screen: " + join_texts(disabled));
+    if (!disabled.empty()) lines.push_back(std::string(six_spaces) + "turned off on the setup screen: " + join_texts(disabled));
 }
 
 }  // namespace
@@ -53,7 +54,7 @@ std::string render_models(const Json& reply) {
     if (clis.empty()) return "no CLI is enabled on this workstation";
     std::vector<std::string> lines{"model ids accepted by --model, asked of each CLI on this machine:"};
     for (const Json& entry : clis) append_cli_lines(entry, lines);
-    return join_lines(lines);
+    return join(lines, "\n");
 }
 
 std::string render_skills(const Json& reply) {
@@ -64,7 +65,7 @@ std::string render_skills(const Json& reply) {
         lines.push_back("  [" + member_text(m, "kind") + "] " + member_text(m, "id") + " (score " + member_text(m, "score") +
                         "): " + member_text(m, "name") + " - " + member_text(m, "description"));
     }
-    return join_lines(lines);
+    return join(lines, "\n");
 }
 
 std::string render_quota(const Json& reply) { return member_text(reply, "renderedSnapshot"); }

@@ -1,3 +1,4 @@
+// Replies to merge, models, skills, quota and install-skill.
 #pragma once
 
 #include "values/json.h"

@@ -11,7 +11,7 @@
 namespace tv {
 
 Renderer renderer_for(std::string_view command) {
-    static const std::pair<std::string_view, Renderer> table[] = {
+    static constexpr std::pair<std::string_view, Renderer> table[] = {
         {"spawn", render_spawn},       {"send", render_send},
         {"standby", render_standby},   {"resume", render_resume},
         {"close", render_close},       {"done", render_done},

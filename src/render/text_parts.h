@@ -5,11 +5,8 @@
 
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace tv {
-
-std::string join_lines(const std::vector<std::string>& parts, std::string_view separator = "\n");
 
 // value_text of a member: "undefined" when the holder has none.
 inline std::string member_text(Value holder, std::string_view key) {

@@ -1,6 +1,6 @@
 #include "values/guarded_list.h"
 
-#include "cli/fail.h"
+#include "base/fail.h"
 
 #include <string>
 

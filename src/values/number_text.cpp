@@ -1,6 +1,6 @@
 #include "values/number_text.h"
 
-#include "cli/white_space.h"
+#include "base/white_space.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,10 +1,8 @@
 #include "values/output_frame.h"
 
-#include "cli/fail.h"
+#include "base/output.h"
+#include "values/join.h"
 #include "values/value_text.h"
-
-#include <cerrno>
-#include <unistd.h>
 
 namespace tv {
 
@@ -12,32 +10,18 @@ std::string pending_line(const Json& reply) {
     const Value pending = read_property(reply, "pending");
     if (pending == nullptr || !pending->is_object()) return "";
     std::string parts;
-    const auto add = [&](const std::string& part) {
-        if (!parts.empty()) parts += "; ";
-        parts += part;
-    };
+    Joiner joiner(parts, "; ");
     const Value unread = read_property(pending, "unreadReports");
     if (is_number_above_zero(unread)) {
-        add(value_text(unread) +
-            " report(s) NOT read yet - run \"tarvolt-ctl inbox\", then \"tarvolt-ctl ack\"");
+        joiner.add(value_text(unread) +
+                   " report(s) NOT read yet - run \"tarvolt-ctl inbox\", then \"tarvolt-ctl ack\"");
     }
     const Value running = read_property(pending, "runningTasks");
-    if (is_number_above_zero(running)) add(value_text(running) + " task(s) still running");
+    if (is_number_above_zero(running)) joiner.add(value_text(running) + " task(s) still running");
     if (is_true(read_property(pending, "degraded"))) {
-        add("the workstation journal could not be written, so this ledger is incomplete");
+        joiner.add("the workstation journal could not be written, so this ledger is incomplete");
     }
     return parts.empty() ? "" : "\npending: " + parts;
-}
-
-void write_stdout(std::string_view text) {
-    while (!text.empty()) {
-        const ssize_t n = ::write(STDOUT_FILENO, text.data(), text.size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            fail("could not write the result to standard output: " + os_error_text(errno));
-        }
-        text.remove_prefix(static_cast<std::size_t>(n));
-    }
 }
 
 void write_result(const std::string& body, const Json& reply) {

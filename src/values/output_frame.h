@@ -14,8 +14,4 @@ std::string pending_line(const Json& reply);
 // Writes body + pending line + "\n" in one go.
 void write_result(const std::string& body, const Json& reply);
 
-// Writes all of `text` to standard output; a failed write (a reader that went
-// away) ends the run with status 1 rather than passing for a success.
-void write_stdout(std::string_view text);
-
 }  // namespace tv

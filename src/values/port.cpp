@@ -1,6 +1,6 @@
 #include "values/port.h"
 
-#include "cli/fail.h"
+#include "base/fail.h"
 #include "values/number_text.h"
 
 #include <cmath>

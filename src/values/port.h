@@ -1,3 +1,4 @@
+// The port variable read as a number and checked.
 #pragma once
 
 #include <cstdint>

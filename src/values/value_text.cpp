@@ -1,5 +1,6 @@
 #include "values/value_text.h"
 
+#include "values/join.h"
 #include "values/number_text.h"
 
 #include <cmath>
@@ -37,12 +38,8 @@ void append_text(std::string& out, const Json& v) {
         out += v.get_ref<const std::string&>();
         break;
     case Json::value_t::array: {
-        bool first = true;
-        for (const auto& element : v) {
-            if (!first) out += ',';
-            first = false;
-            append_text(out, element);
-        }
+        Joiner elements(out, ",");
+        for (const auto& element : v) append_text(elements.next(), element);
         break;
     }
     default:
@@ -62,12 +59,8 @@ std::string value_text(Value v) {
 
 std::string join_texts(const Json& array) {
     std::string out;
-    bool first = true;
-    for (const auto& element : array) {
-        if (!first) out += ", ";
-        first = false;
-        append_text(out, element);
-    }
+    Joiner elements(out, ", ");
+    for (const auto& element : array) append_text(elements.next(), element);
     return out;
 }
 

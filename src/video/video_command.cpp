@@ -1,11 +1,10 @@
 #include "video/video_command.h"
 
-#include "cli/fail.h"
-#include "cli/request_body.h"
+#include "base/fail.h"
+#include "base/output.h"
 #include "http_client/reply.h"
 #include "image/answer_list.h"
 #include "image/attempt_reports.h"
-#include "values/output_frame.h"
 
 namespace tv {
 namespace {
@@ -14,8 +13,8 @@ constexpr std::string_view api_notice =
     "every attempt below is an API call made by the app itself. A model id reads author/slug, so the part before "
     "the slash is who made the MODEL, never a second service.";
 
-VideoPlan request_plan(const ParsedArgs& args, const CallerEnv& env) {
-    const auto text = body_text(build_request_body("video", args, env.terminal_name));
+VideoPlan request_plan(const Json& plan_body, const CallerEnv& env) {
+    const auto text = body_text(plan_body);
     if (!text) fail("could not serialize the video request");
     return read_video_plan(request_or_fail(env, *text));
 }
@@ -46,10 +45,9 @@ std::string video_exhausted_text(const std::vector<std::string>& answers, std::u
            "settings page or report this as it is.";
 }
 
-void run_video_command(const ParsedArgs& args, const CallerEnv& env) {
-    const VideoPlan plan = request_plan(args, env);
-    const std::string* prompt_value = args.value("prompt");
-    const std::string prompt = prompt_value != nullptr ? *prompt_value : "";
+void run_video_command(const VideoRequest& request, const CallerEnv& env) {
+    const VideoPlan plan = request_plan(request.plan_body, env);
+    const std::string& prompt = request.prompt;
     const std::size_t n = plan.attempts.size();
     const JobPorts ports = live_job_ports(env);
 

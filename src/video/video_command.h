@@ -1,9 +1,10 @@
+// The video command: each registered API of the plan in turn, as a job the app runs.
 #pragma once
 
-#include "cli/caller_env.h"
-#include "cli/command_table.h"
+#include "http_client/control_client.h"
 #include "image/app_job.h"
 #include "image/attempt_outcome.h"
+#include "values/json.h"
 #include "video/video_plan.h"
 
 #include <cstdint>
@@ -12,8 +13,14 @@
 
 namespace tv {
 
+// What the video command takes from its command line.
+struct VideoRequest {
+    Json plan_body;  // the "plan" request, built by the front end
+    std::string prompt;
+};
+
 // Runs the whole video command: prints the path and returns, or fails.
-void run_video_command(const ParsedArgs& args, const CallerEnv& env);
+void run_video_command(const VideoRequest& request, const CallerEnv& env);
 
 // One API of the chain, as a job the app runs: polled on the API's own
 // interval and given up 60 s after its timeout.

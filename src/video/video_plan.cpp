@@ -1,6 +1,6 @@
 #include "video/video_plan.h"
 
-#include "cli/fail.h"
+#include "base/fail.h"
 #include "values/value_text.h"
 
 namespace tv {

@@ -1,8 +1,8 @@
+#include "base/fail.h"
+#include "base/white_space.h"
 #include "cli/command_table.h"
-#include "cli/fail.h"
 #include "cli/request_body.h"
 #include "cli/usage_text.h"
-#include "cli/white_space.h"
 #include "image_tools/local_tools.h"
 
 #include <gtest/gtest.h>

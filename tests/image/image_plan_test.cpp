@@ -1,4 +1,4 @@
-#include "cli/fail.h"
+#include "base/fail.h"
 #include "image/image_plan.h"
 
 #include <gtest/gtest.h>

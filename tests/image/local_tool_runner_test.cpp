@@ -1,4 +1,4 @@
-#include "cli/fail.h"
+#include "base/fail.h"
 #include "image/local_tool_runner.h"
 
 #include <csignal>

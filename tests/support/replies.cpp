@@ -1,6 +1,6 @@
 #include "support/replies.h"
 
-#include "cli/fail.h"
+#include "base/fail.h"
 
 #include <gtest/gtest.h>
 

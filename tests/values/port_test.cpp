@@ -1,4 +1,4 @@
-#include "cli/fail.h"
+#include "base/fail.h"
 #include "values/port.h"
 
 #include <gtest/gtest.h>

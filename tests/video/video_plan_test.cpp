@@ -1,4 +1,4 @@
-#include "cli/fail.h"
+#include "base/fail.h"
 #include "support/replies.h"
 #include "video/video_plan.h"
 

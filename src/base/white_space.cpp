@@ -1,6 +1,6 @@
-#include "cli/white_space.h"
+#include "base/white_space.h"
 
-#include "values/utf8.h"
+#include "base/utf8.h"
 
 namespace tv {
 
