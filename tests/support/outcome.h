@@ -2,7 +2,7 @@
 // failed: the two helpers every test folder needs.
 #pragma once
 
-#include "cli/fail.h"
+#include "base/fail.h"
 #include "values/json.h"
 
 #include <gtest/gtest.h>
