@@ -1,6 +1,6 @@
 #include "media_jobs.h"
 
-#include "media_files.h"
+#include "media/media_files.h"
 #include "refusal.h"
 
 #include <filesystem>
