@@ -61,18 +61,20 @@ struct Task {
 
 enum class Role { orchestrator, subagent };
 
+enum class PaneStatus { running, idle, standby, closed };
+
 struct Terminal {
     std::string name;
     std::string panel_id;  // "p1"
     Role role = Role::subagent;
-    std::string status;    // "running", "idle", "standby" or "closed"
-    std::string status_before_standby;
+    PaneStatus status = PaneStatus::running;
+    PaneStatus status_before_standby = PaneStatus::idle;
     std::string cli, model, effort, category;
     std::optional<std::size_t> task;  // index into tasks
     std::optional<Marco> marco;
     std::vector<std::string> messages;
 
-    bool live() const { return status != "closed"; }
+    bool live() const { return status != PaneStatus::closed; }
 };
 
 struct Report {
@@ -154,6 +156,7 @@ struct Workstation {
 };
 
 std::string task_state_text(TaskState s);
+std::string pane_status_text(PaneStatus s);
 std::string short_sha(const std::string& sha);
 
 }  // namespace devapp
