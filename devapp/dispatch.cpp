@@ -2,6 +2,7 @@
 
 #include "commands.h"
 #include "refusal.h"
+#include "request_members.h"
 
 #include <exception>
 

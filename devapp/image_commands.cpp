@@ -4,6 +4,7 @@
 #include "media_jobs.h"
 #include "output_paths.h"
 #include "refusal.h"
+#include "request_members.h"
 #include "shell_quote.h"
 
 #include <algorithm>

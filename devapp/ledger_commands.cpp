@@ -2,6 +2,7 @@
 // delegation ledger of the workstation.
 #include "commands.h"
 #include "refusal.h"
+#include "request_members.h"
 #include "sim_hash.h"
 
 #include <algorithm>

@@ -3,6 +3,7 @@
 // close (or standby) hides it with its process alive; a second close ends it.
 #include "commands.h"
 #include "refusal.h"
+#include "request_members.h"
 
 #include <algorithm>
 

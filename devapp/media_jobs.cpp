@@ -2,6 +2,7 @@
 
 #include "media/media_files.h"
 #include "refusal.h"
+#include "request_members.h"
 
 #include <filesystem>
 #include <system_error>

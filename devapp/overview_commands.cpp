@@ -2,6 +2,7 @@
 // machine offer.
 #include "commands.h"
 #include "refusal.h"
+#include "request_members.h"
 
 #include <algorithm>
 #include <cmath>
