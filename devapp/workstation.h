@@ -1,7 +1,4 @@
-// The simulated workstation: the panes with their roles and states, the tasks
-// they were given, the ledger (reports, marcos, requests, notes, artifacts),
-// the worktree's made-up commits and the media jobs in flight. One instance,
-// guarded by the server's lock; every command handler reads and changes it.
+// The simulated workstation: panes, tasks, the ledger, made-up commits and media jobs.
 #pragma once
 
 #include "catalog.h"
@@ -120,6 +117,8 @@ struct Settings {
     MediaSwitches media;
 };
 
+// One instance, guarded by the server's lock; every command handler reads
+// and changes it.
 struct Workstation {
     explicit Workstation(Settings s);
 
