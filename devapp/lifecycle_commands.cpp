@@ -51,7 +51,7 @@ void check_catalog_ids(const Workstation& ws, const std::vector<std::string>& id
 }
 
 void check_model(const CliInfo& cli, const std::string& model) {
-    if (std::find(cli.disabled_models.begin(), cli.disabled_models.end(), model) != cli.disabled_models.end()) {
+    if (cli.disabled_models.contains(model)) {
         refuse("the model \"" + model + "\" is turned off for " + std::string(cli.id) + " on the setup screen");
     }
     if (!accepts_model(cli, model)) {

@@ -10,7 +10,7 @@
 namespace devapp {
 namespace {
 
-const std::vector<MediaApi>& apis_for(std::string_view kind) { return kind == "image" ? image_apis() : video_apis(); }
+std::span<const MediaApi> apis_for(std::string_view kind) { return kind == "image" ? image_apis() : video_apis(); }
 
 MediaJob& find_job(Workstation& ws, const std::string& id, std::string_view kind) {
     for (auto& j : ws.jobs) {
