@@ -117,6 +117,7 @@ TEST(DevappSession, AckClosesCommittedPanesAndKeepsTheOthers) {
          "acknowledged 2 report(s); closed for good, their work is in your worktree: tests-1; still open because "
          "their work did not reach your worktree: docs-2\n", ""},
         {{"ack"}, "", 0, "no report needed acknowledging\n", ""},
+        {{"inbox"}, "", 0, "no unread report\n", ""},
         {{"merge"}, "", 1, "",
          "tarvolt-ctl: \"docs-2\" still has uncommitted work that did not reach this worktree; have it commit and "
          "report again, or close it\n"},
