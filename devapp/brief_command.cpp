@@ -61,7 +61,9 @@ tv::Json brief_command(Workstation& ws, Terminal& caller, const tv::Json&) {
     reply["terminals"] = terminals;
     reply["categories"] = categories;
     reply["catalog"] = catalog;
-    reply["protocol"] = protocol_lines(orchestrator);
+    tv::Json protocol = tv::Json::array();
+    for (const auto line : protocol_lines(orchestrator)) protocol.push_back(std::string(line));
+    reply["protocol"] = protocol;
     return reply;
 }
 

@@ -1,6 +1,4 @@
-// The command handlers. Each gets the workstation, the calling pane and the
-// request body, and returns the reply's members after `ok` (the dispatcher
-// adds `ok` and `pending`), or refuses.
+// The command handlers, one per command of the control endpoint.
 #pragma once
 
 #include "values/json.h"
@@ -8,6 +6,9 @@
 
 namespace devapp {
 
+// Each gets the workstation, the calling pane and the request body, and
+// returns the reply's members after `ok` (the dispatcher adds `ok` and
+// `pending`), or refuses.
 using Handler = tv::Json (*)(Workstation&, Terminal& caller, const tv::Json& body);
 
 // Lifecycle of the panes.

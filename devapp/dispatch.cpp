@@ -2,7 +2,9 @@
 
 #include "commands.h"
 #include "refusal.h"
+#include "request_members.h"
 
+#include <array>
 #include <exception>
 
 namespace devapp {
@@ -15,7 +17,7 @@ struct Row {
     bool changes_ledger;
 };
 
-const Row rows[] = {
+constexpr auto rows = std::to_array<Row>({
     {"spawn", spawn_command, false, true},
     {"send", send_command, false, true},
     {"standby", standby_command, true, true},
@@ -39,7 +41,7 @@ const Row rows[] = {
     {"models", models_command, false, false},
     {"quota", quota_command, false, false},
     {"install-skill", install_skill_command, true, true},
-};
+});
 
 std::string known_commands() {
     std::string out;

@@ -1,6 +1,4 @@
-// From the bytes of one request body to the bytes of the reply: the envelope
-// (`ok`, `error`, `pending`), the command table with its role rule, and the
-// journal. Never throws: whatever arrives ends in a reply.
+// One request body in, the reply out: envelope, command table, role rule and journal.
 #pragma once
 
 #include "workstation.h"
@@ -16,6 +14,7 @@ struct ControlAnswer {
     std::string summary;  // "api-2 done -> ok", for the log
 };
 
+// Never throws: whatever arrives ends in a reply.
 ControlAnswer answer_control_request(Workstation& ws, std::string_view body_text);
 
 // A refusal in the envelope's shape, for answers made outside the table.

@@ -1,7 +1,7 @@
 #include "draw_tool.h"
 
 #include "options.h"
-#include "png_writer.h"
+#include "media/png_writer.h"
 
 #include <chrono>
 #include <cstdio>

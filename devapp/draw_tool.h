@@ -1,6 +1,4 @@
-// `tarvolt-devapp draw`: the local image tool that the stand-in's plans run
-// through `sh -c`. It behaves like a real tool for the client: the picture
-// in the file, chatter on stdout, trouble on stderr and in the exit status.
+// `tarvolt-devapp draw`, the local image tool that the stand-in's plans run through `sh -c`.
 #pragma once
 
 #include <string>
@@ -8,6 +6,8 @@
 
 namespace devapp {
 
+// Behaves like a real tool for the client: the picture in the file, chatter
+// on stdout, trouble on stderr and in the exit status.
 int run_draw_tool(const std::vector<std::string>& args);
 
 }  // namespace devapp

@@ -1,7 +1,7 @@
 // history: the session so far as a daily report grouped by user request, with
 // made-up but consistent token counts and prices, narrowed by the filters.
 #include "commands.h"
-#include "refusal.h"
+#include "request_members.h"
 
 #include <algorithm>
 #include <cctype>

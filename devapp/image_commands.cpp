@@ -4,9 +4,8 @@
 #include "media_jobs.h"
 #include "output_paths.h"
 #include "refusal.h"
+#include "request_members.h"
 #include "shell_quote.h"
-
-#include <algorithm>
 
 namespace devapp {
 namespace {
@@ -33,7 +32,7 @@ tv::Json sources(const Workstation&) {
     return {{"sources", list}};
 }
 
-std::string joined_models(const std::vector<std::string_view>& models) {
+std::string joined_models(const NameList& models) {
     std::string out;
     for (const auto m : models) out += (out.empty() ? "" : ", ") + std::string(m);
     return out;
@@ -41,10 +40,9 @@ std::string joined_models(const std::vector<std::string_view>& models) {
 
 // The model a named source draws with: its default, or the one asked for
 // when it offers it.
-std::string model_for(std::string_view source, const std::vector<std::string_view>& models,
-                      const std::optional<std::string>& wanted) {
+std::string model_for(std::string_view source, const NameList& models, const std::optional<std::string>& wanted) {
     if (!wanted) return std::string(models.front());
-    if (std::find(models.begin(), models.end(), *wanted) == models.end()) {
+    if (!models.contains(*wanted)) {
         refuse(std::string(source) + " draws with " + joined_models(models) + " only, not \"" + *wanted + "\"");
     }
     return *wanted;
@@ -114,9 +112,7 @@ tv::Json plan(Workstation& ws, Terminal& caller, const tv::Json& body) {
         steps.push_back({nullptr, api, api_model});
     } else {
         // The whole chain, narrowed to the sources that offer the model asked for.
-        const auto offers = [&](const std::vector<std::string_view>& models) {
-            return !model || std::find(models.begin(), models.end(), *model) != models.end();
-        };
+        const auto offers = [&](const NameList& models) { return !model || models.contains(*model); };
         for (const auto& t : image_tools()) {
             if (is_ready(t) && offers(t.models)) steps.push_back({&t, nullptr, model ? *model : std::string(t.models.front())});
         }

@@ -1,6 +1,4 @@
-// The workstation journal: one JSON line per change of the ledger, kept in the
-// workstation folder so that a session can be read afterwards. A journal that
-// could not be written once makes every later reply say so (`degraded`).
+// The workstation journal: one JSON line per change of the ledger.
 #pragma once
 
 #include "values/json.h"
@@ -9,6 +7,8 @@
 
 namespace devapp {
 
+// Kept in the workstation folder, so that a session can be read afterwards. A
+// journal that could not be written once makes every later reply say so.
 class Journal {
 public:
     explicit Journal(std::string path) : path_(std::move(path)) {}

@@ -2,6 +2,7 @@
 // delegation ledger of the workstation.
 #include "commands.h"
 #include "refusal.h"
+#include "request_members.h"
 #include "sim_hash.h"
 
 #include <algorithm>
@@ -48,7 +49,7 @@ tv::Json done_command(Workstation& ws, Terminal& caller, const tv::Json& body) {
         const std::string subject = first_line(text, 72);
         task.commits.push_back({fake_sha(caller.name + "\n" + text + "\n" + report.id), subject});
     }
-    if (caller.status != "standby") caller.status = "idle";
+    if (caller.status != PaneStatus::standby) caller.status = PaneStatus::idle;
     return {{"delivered", true}, {"reportId", report.id}};
 }
 
@@ -190,7 +191,7 @@ tv::Json ack_command(Workstation& ws, Terminal& caller, const tv::Json& body) {
             task.state = TaskState::accepted;
             for (const auto& c : task.commits) ws.unpublished.push_back(c);
             ws.head = fake_sha("merge " + task.commits.back().sha + " into " + ws.head);
-            pane->status = "closed";
+            pane->status = PaneStatus::closed;
             closed.push_back(pane->name);
         }
     }
@@ -207,7 +208,7 @@ tv::Json status_command(Workstation& ws, Terminal&, const tv::Json&) {
         tv::Json p = tv::Json::object();
         p["name"] = t.name;
         p["role"] = t.role == Role::orchestrator ? "orchestrator" : "subagent";
-        p["terminalStatus"] = t.live() ? tv::Json(t.status) : tv::Json(nullptr);
+        p["terminalStatus"] = t.live() ? tv::Json(pane_status_text(t.status)) : tv::Json(nullptr);
         bool unread = false;
         if (t.task) {
             const Task& task = ws.tasks[*t.task];

@@ -3,6 +3,7 @@
 // close (or standby) hides it with its process alive; a second close ends it.
 #include "commands.h"
 #include "refusal.h"
+#include "request_members.h"
 
 #include <algorithm>
 
@@ -50,7 +51,7 @@ void check_catalog_ids(const Workstation& ws, const std::vector<std::string>& id
 }
 
 void check_model(const CliInfo& cli, const std::string& model) {
-    if (std::find(cli.disabled_models.begin(), cli.disabled_models.end(), model) != cli.disabled_models.end()) {
+    if (cli.disabled_models.contains(model)) {
         refuse("the model \"" + model + "\" is turned off for " + std::string(cli.id) + " on the setup screen");
     }
     if (!accepts_model(cli, model)) {
@@ -163,7 +164,7 @@ tv::Json spawn_command(Workstation& ws, Terminal&, const tv::Json& body) {
     pane.name = task.terminal_name;
     pane.panel_id = task.panel_id;
     pane.role = Role::subagent;
-    pane.status = "running";
+    pane.status = PaneStatus::running;
     pane.cli = r.cli;
     pane.model = r.model;
     pane.effort = r.effort;
@@ -190,11 +191,11 @@ tv::Json send_command(Workstation& ws, Terminal& caller, const tv::Json& body) {
     const std::string& message = words_member(body, "message");
     Terminal& target = ws.live_terminal(to);
     if (&target == &caller) refuse("\"" + to + "\" is your own pane; send a message to another terminal");
-    const bool resumed = target.status == "standby";
+    const bool resumed = target.status == PaneStatus::standby;
     // A message is work: a parked or idle subagent starts running again, and
     // a task it had reported is open again until its next report.
     if (target.role == Role::subagent) {
-        target.status = "running";
+        target.status = PaneStatus::running;
         if (target.task) {
             Task& task = ws.tasks[*target.task];
             if (task.state == TaskState::reported || task.state == TaskState::accepted) {
@@ -226,32 +227,33 @@ Terminal& subagent_named(Workstation& ws, const tv::Json& body, const char* what
 
 tv::Json standby_command(Workstation& ws, Terminal&, const tv::Json& body) {
     Terminal& target = subagent_named(ws, body, "moved to standby");
-    if (target.status == "standby") {
+    if (target.status == PaneStatus::standby) {
         refuse("\"" + target.name + "\" is already in standby; bring it back with \"tarvolt-ctl resume --terminal " +
                target.name + "\"");
     }
     target.status_before_standby = target.status;
-    target.status = "standby";
+    target.status = PaneStatus::standby;
     return {{"terminalName", target.name}};
 }
 
 tv::Json resume_command(Workstation& ws, Terminal&, const tv::Json& body) {
     Terminal& target = subagent_named(ws, body, "resumed");
-    if (target.status != "standby") {
-        refuse("\"" + target.name + "\" is not in standby (it is " + target.status + "); there is nothing to resume");
+    if (target.status != PaneStatus::standby) {
+        refuse("\"" + target.name + "\" is not in standby (it is " + pane_status_text(target.status) +
+               "); there is nothing to resume");
     }
-    target.status = target.status_before_standby.empty() ? "idle" : target.status_before_standby;
-    return {{"terminalName", target.name}, {"status", target.status}};
+    target.status = target.status_before_standby;
+    return {{"terminalName", target.name}, {"status", pane_status_text(target.status)}};
 }
 
 tv::Json close_command(Workstation& ws, Terminal&, const tv::Json& body) {
     Terminal& target = subagent_named(ws, body, "closed");
-    if (target.status != "standby") {
+    if (target.status != PaneStatus::standby) {
         target.status_before_standby = target.status;
-        target.status = "standby";
+        target.status = PaneStatus::standby;
         return {{"disposition", "standby"}, {"terminalName", target.name}};
     }
-    target.status = "closed";
+    target.status = PaneStatus::closed;
     if (target.task) {
         Task& task = ws.tasks[*target.task];
         if (task.state == TaskState::working) {
@@ -266,7 +268,7 @@ tv::Json terminal_entry(const Terminal& t) {
     tv::Json e = tv::Json::object();
     e["name"] = t.name;
     e["role"] = t.role == Role::orchestrator ? "orchestrator" : "subagent";
-    e["status"] = t.status;
+    e["status"] = pane_status_text(t.status);
     e["cliId"] = t.cli;
     e["model"] = t.model;
     e["effort"] = t.effort;

@@ -1,7 +1,8 @@
 #include "media_jobs.h"
 
-#include "media_files.h"
+#include "media/media_files.h"
 #include "refusal.h"
+#include "request_members.h"
 
 #include <filesystem>
 #include <system_error>
@@ -9,7 +10,7 @@
 namespace devapp {
 namespace {
 
-const std::vector<MediaApi>& apis_for(std::string_view kind) { return kind == "image" ? image_apis() : video_apis(); }
+std::span<const MediaApi> apis_for(std::string_view kind) { return kind == "image" ? image_apis() : video_apis(); }
 
 MediaJob& find_job(Workstation& ws, const std::string& id, std::string_view kind) {
     for (auto& j : ws.jobs) {

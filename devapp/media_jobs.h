@@ -1,6 +1,4 @@
-// The steps that image and video share after the plan: starting an API job,
-// polling it until it writes its file, and hearing the client's failure and
-// record reports.
+// The image and video steps after the plan: API jobs, failure reports and the record.
 #pragma once
 
 #include "values/json.h"

@@ -1,6 +1,26 @@
 #include "media_sources.h"
 
+#include <array>
+
 namespace devapp {
+namespace {
+
+constexpr auto tools = std::to_array<ImageTool>({
+    {"grok-imagine", "Grok Imagine", {"grok-2-image"}, true, true, "logged in (the stand-in draws with tarvolt-devapp draw)"},
+    {"codex-image", "Codex Image", {"gpt-image-1"}, true, true, "logged in (the stand-in draws with tarvolt-devapp draw)"},
+    {"antigravity-gemini", "Antigravity Gemini Image", {"gemini-2.5-flash-image"}, false, false, "not installed on this machine"},
+});
+
+constexpr auto image_api_table = std::to_array<MediaApi>({
+    {"sim-image", "Simulated Image API", {"devapp/painter-1", "devapp/painter-2"}},
+});
+
+constexpr auto video_api_table = std::to_array<MediaApi>({
+    {"sim-video", "Simulated Video API", {"devapp/reel-1"}},
+    {"sim-video-hd", "Simulated Video API HD", {"devapp/reel-hd"}},
+});
+
+}  // namespace
 
 Behaviour MediaSwitches::behaviour_of(std::string_view id) const {
     const std::string key(id);
@@ -9,29 +29,9 @@ Behaviour MediaSwitches::behaviour_of(std::string_view id) const {
     return Behaviour::works;
 }
 
-const std::vector<ImageTool>& image_tools() {
-    static const std::vector<ImageTool> tools = {
-        {"grok-imagine", "Grok Imagine", {"grok-2-image"}, true, true, "logged in (the stand-in draws with tarvolt-devapp draw)"},
-        {"codex-image", "Codex Image", {"gpt-image-1"}, true, true, "logged in (the stand-in draws with tarvolt-devapp draw)"},
-        {"antigravity-gemini", "Antigravity Gemini Image", {"gemini-2.5-flash-image"}, false, false, "not installed on this machine"},
-    };
-    return tools;
-}
-
-const std::vector<MediaApi>& image_apis() {
-    static const std::vector<MediaApi> apis = {
-        {"sim-image", "Simulated Image API", {"devapp/painter-1", "devapp/painter-2"}},
-    };
-    return apis;
-}
-
-const std::vector<MediaApi>& video_apis() {
-    static const std::vector<MediaApi> apis = {
-        {"sim-video", "Simulated Video API", {"devapp/reel-1"}},
-        {"sim-video-hd", "Simulated Video API HD", {"devapp/reel-hd"}},
-    };
-    return apis;
-}
+std::span<const ImageTool> image_tools() { return tools; }
+std::span<const MediaApi> image_apis() { return image_api_table; }
+std::span<const MediaApi> video_apis() { return video_api_table; }
 
 const ImageTool* find_image_tool(std::string_view id) {
     for (const auto& t : image_tools()) {
@@ -40,7 +40,7 @@ const ImageTool* find_image_tool(std::string_view id) {
     return nullptr;
 }
 
-const MediaApi* find_api(const std::vector<MediaApi>& apis, std::string_view id) {
+const MediaApi* find_api(std::span<const MediaApi> apis, std::string_view id) {
     for (const auto& a : apis) {
         if (a.id == id) return &a;
     }

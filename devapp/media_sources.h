@@ -1,15 +1,18 @@
-// The image and video sources of the stand-in machine, and the switches that
-// make one of them fail or never finish, so that the client's fallbacks and
-// final messages can be watched.
+// The stand-in's image and video sources, and the switches that make one fail or stall.
 #pragma once
 
+#include "name_list.h"
+
 #include <set>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace devapp {
 
+// A source made to fail or never finish shows the client's fallbacks and
+// final messages.
 enum class Behaviour { works, fails, stalls };
 
 struct MediaSwitches {
@@ -25,7 +28,7 @@ struct MediaSwitches {
 struct ImageTool {
     std::string_view id;  // one of the ids the client knows
     std::string_view name;
-    std::vector<std::string_view> models;  // the first is the default
+    NameList models;  // the first is the default
     bool installed;
     bool authenticated;
     std::string_view detail;
@@ -34,14 +37,14 @@ struct ImageTool {
 struct MediaApi {
     std::string_view id;
     std::string_view name;
-    std::vector<std::string_view> models;
+    NameList models;  // the first is the default
 };
 
-const std::vector<ImageTool>& image_tools();
-const std::vector<MediaApi>& image_apis();
-const std::vector<MediaApi>& video_apis();
+std::span<const ImageTool> image_tools();
+std::span<const MediaApi> image_apis();
+std::span<const MediaApi> video_apis();
 const ImageTool* find_image_tool(std::string_view id);
-const MediaApi* find_api(const std::vector<MediaApi>& apis, std::string_view id);
+const MediaApi* find_api(std::span<const MediaApi> apis, std::string_view id);
 bool is_ready(const ImageTool& tool);
 
 // Time limits handed out in plans. A stalled source gets a short one, so the

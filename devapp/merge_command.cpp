@@ -2,6 +2,7 @@
 // user's word, integrating it into main with a version bump and a local tag.
 #include "commands.h"
 #include "refusal.h"
+#include "request_members.h"
 #include "sim_hash.h"
 
 #include <cctype>

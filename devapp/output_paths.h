@@ -1,6 +1,4 @@
-// Where a generated file goes: by default a new name under generated-images/
-// or generated-videos/ of the workstation folder, or the caller's --out, which
-// must stay inside that folder.
+// Where a generated file goes: a new name in the workstation folder, or the caller's --out.
 #pragma once
 
 #include "workstation.h"

@@ -2,6 +2,7 @@
 // machine offer.
 #include "commands.h"
 #include "refusal.h"
+#include "request_members.h"
 
 #include <algorithm>
 #include <cmath>
@@ -25,7 +26,7 @@ tv::Json models_entry(const CliInfo& cli) {
     const std::string why = cli_unavailable_reason(cli);
     if (why.empty()) {
         for (const auto m : cli.models) {
-            const bool off = std::find(cli.disabled_models.begin(), cli.disabled_models.end(), m) != cli.disabled_models.end();
+            const bool off = cli.disabled_models.contains(m);
             (off ? disabled : models).push_back(std::string(m));
         }
     }

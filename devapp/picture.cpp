@@ -4,6 +4,7 @@
 #include "sim_hash.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <optional>
 #include <string>
@@ -37,15 +38,21 @@ Rgb from_hue(double hue, double saturation, double value) {
     return {(out.r + m) * 255, (out.g + m) * 255, (out.b + m) * 255};
 }
 
+struct NamedColour {
+    std::string_view name;
+    Rgb rgb;
+};
+
+constexpr auto named_colours = std::to_array<NamedColour>({
+    {"red", {215, 40, 45}},    {"orange", {245, 140, 30}}, {"yellow", {245, 215, 50}}, {"green", {60, 165, 75}},
+    {"blue", {45, 95, 215}},   {"purple", {135, 70, 190}}, {"violet", {150, 90, 210}}, {"pink", {240, 120, 170}},
+    {"black", {25, 25, 30}},   {"white", {245, 245, 245}}, {"gray", {128, 128, 128}},  {"grey", {128, 128, 128}},
+    {"brown", {125, 80, 45}},  {"cyan", {40, 200, 210}},   {"teal", {30, 140, 140}},   {"gold", {230, 180, 40}},
+    {"silver", {190, 195, 200}},
+});
+
 std::optional<Rgb> colour_word(const std::string& w) {
-    static const std::pair<const char*, Rgb> named[] = {
-        {"red", {215, 40, 45}},    {"orange", {245, 140, 30}}, {"yellow", {245, 215, 50}}, {"green", {60, 165, 75}},
-        {"blue", {45, 95, 215}},   {"purple", {135, 70, 190}}, {"violet", {150, 90, 210}}, {"pink", {240, 120, 170}},
-        {"black", {25, 25, 30}},   {"white", {245, 245, 245}}, {"gray", {128, 128, 128}},  {"grey", {128, 128, 128}},
-        {"brown", {125, 80, 45}},  {"cyan", {40, 200, 210}},   {"teal", {30, 140, 140}},   {"gold", {230, 180, 40}},
-        {"silver", {190, 195, 200}},
-    };
-    for (const auto& [name, rgb] : named) {
+    for (const auto& [name, rgb] : named_colours) {
         if (w == name) return rgb;
     }
     return std::nullopt;

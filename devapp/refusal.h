@@ -1,30 +1,16 @@
-// A request the stand-in will not carry out. The message travels back to the
-// client as the reply's `error`, so it is written for the agent that reads it.
+// A request the stand-in will not carry out, with the sentence it answers.
 #pragma once
 
-#include "values/json.h"
-
-#include <optional>
 #include <string>
-#include <vector>
 
 namespace devapp {
 
+// The message travels back to the client as the reply's `error`, so it is
+// written for the agent that reads it.
 struct Refusal {
     std::string message;
 };
 
 [[noreturn]] void refuse(std::string message);
-
-// Member readers: a member of the wrong type is refused with a sentence that
-// names it, never read as something else.
-const std::string& text_member(const tv::Json& body, const char* key);
-// A string with something besides white space in it.
-const std::string& words_member(const tv::Json& body, const char* key);
-// Absent or null gives nothing.
-std::optional<std::string> optional_text_member(const tv::Json& body, const char* key);
-// Absent gives an empty list; every element must be a string.
-std::vector<std::string> text_list_member(const tv::Json& body, const char* key);
-bool flag_member(const tv::Json& body, const char* key);
 
 }  // namespace devapp

@@ -15,6 +15,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <mutex>
+#include <optional>
 #include <pthread.h>
 #include <sys/random.h>
 #include <thread>
@@ -98,6 +99,138 @@ bool token_matches(const std::string& given, const std::string& token) {
     return diff == 0;
 }
 
+// The stop signals are taken by one waiting thread; every other thread, the
+// server's included, inherits the block.
+sigset_t block_stop_signals() {
+    sigset_t stop_signals;
+    sigemptyset(&stop_signals);
+    sigaddset(&stop_signals, SIGINT);
+    sigaddset(&stop_signals, SIGTERM);
+    sigaddset(&stop_signals, SIGHUP);
+    pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+    return stop_signals;
+}
+
+ControlAnswer answer_with_token_check(Workstation& ws, std::mutex& lock, const std::string& token,
+                                      const httplib::Request& req) {
+    const std::string given = req.get_header_value("x-tarvolt-token");
+    if (given.empty()) {
+        return {401, refusal_body("missing x-tarvolt-token header: this endpoint answers only the panes of its own app"),
+                "(no token) -> refused"};
+    }
+    if (!token_matches(given, token)) {
+        return {401, refusal_body("wrong x-tarvolt-token: this is not the token of this app's panes"),
+                "(wrong token) -> refused"};
+    }
+    const std::lock_guard<std::mutex> hold(lock);
+    return answer_control_request(ws, req.body);
+}
+
+void install_handlers(httplib::Server& server, Workstation& ws, std::mutex& lock, const std::string& token, bool quiet) {
+    server.set_payload_max_length(16u << 20);
+    // One request per connection, like the client: a peer that sent garbage
+    // is not kept waiting for a second request.
+    server.set_keep_alive_max_count(1);
+    // Only SO_REUSEADDR: the library's default sets SO_REUSEPORT, which would
+    // let a second stand-in share the port and quietly take half the requests.
+    server.set_socket_options([](socket_t sock) {
+        int yes = 1;
+        ::setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
+    server.Post("/control", [&ws, &lock, &token, quiet](const httplib::Request& req, httplib::Response& res) {
+        const ControlAnswer answer = answer_with_token_check(ws, lock, token, req);
+        res.status = answer.http_status;
+        res.set_content(answer.body, "application/json");
+        if (!quiet) say(answer.summary);
+    });
+    server.set_error_handler(httplib::Server::HandlerWithResponse([](const httplib::Request& req, httplib::Response& res) {
+        if (!res.body.empty()) return httplib::Server::HandlerResponse::Unhandled;
+        std::string why = "the stand-in app answers only POST /control, not " + req.method + " " + req.path;
+        if (res.status == 413) why = "the request body is too large";
+        if (res.status == 400) why = "malformed HTTP request";
+        res.set_content(refusal_body(why), "application/json");
+        return httplib::Server::HandlerResponse::Handled;
+    }));
+}
+
+// The port listened on, or nothing (with the reason said).
+std::optional<int> bind_loopback(httplib::Server& server, int wanted) {
+    const int port = wanted == 0 ? server.bind_to_any_port("127.0.0.1")
+                                 : (server.bind_to_port("127.0.0.1", wanted) ? wanted : -1);
+    if (port >= 0) return port;
+    say("could not listen on 127.0.0.1:" + std::to_string(wanted) + ": " + std::strerror(errno));
+    return std::nullopt;
+}
+
+// Prints the export lines. In the background the parent prints them with the
+// child's pid and gets its exit status back; the child detaches and goes on.
+std::optional<int> print_exports(const ServeOptions& o, int port, const std::string& token, const std::string& folder) {
+    const std::string exports = export_lines(port, token, o.name);
+    if (!o.background) {
+        std::fputs(exports.c_str(), stdout);
+        std::fflush(stdout);
+        return std::nullopt;
+    }
+    const std::string log_path = folder + "/.tarvolt/devapp.log";
+    std::fflush(nullptr);
+    const pid_t pid = ::fork();
+    if (pid < 0) {
+        say(std::string("could not start the background process: ") + std::strerror(errno));
+        return 1;
+    }
+    if (pid > 0) {
+        // The socket already listens, so the client can connect as soon as
+        // these lines are read.
+        std::printf("%sexport TARVOLT_DEVAPP_PID=%d\n", exports.c_str(), static_cast<int>(pid));
+        std::fflush(stdout);
+        say("serving in the background (pid " + std::to_string(pid) + ") on 127.0.0.1:" + std::to_string(port) +
+            " for the workstation " + folder + "; log in " + log_path);
+        return 0;
+    }
+    detach(log_path);
+    return std::nullopt;
+}
+
+void say_listening(const ServeOptions& o, int port, const std::string& folder) {
+    if (o.quiet) return;
+    say("listening on 127.0.0.1:" + std::to_string(port) + " for the workstation " + folder);
+    if (o.background) return;
+    say("generated files land in its generated-images/ and generated-videos/; the ledger journal is .tarvolt/journal.jsonl");
+    say("set the three variables above in the client's terminal (or eval them); stop this app with Ctrl-C");
+}
+
+// Serves until a stop signal stops the listener; false when the listener
+// stopped on its own.
+bool run_until_signal(httplib::Server& server, const sigset_t& stop_signals, bool quiet) {
+    std::atomic<bool> listening_done{false};
+    std::atomic<bool> stopped_by_signal{false};
+    std::thread waiter([&] {
+        int sig = 0;
+        sigwait(&stop_signals, &sig);
+        if (listening_done) return;
+        stopped_by_signal = true;
+        if (!quiet) say(std::string("stopping on ") + (sig == SIGINT ? "SIGINT" : sig == SIGTERM ? "SIGTERM" : "SIGHUP"));
+        // A signal that comes before the listener runs must still stop it.
+        while (!server.is_running() && !listening_done) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        server.stop();
+    });
+    const bool listened = server.listen_after_bind();
+    listening_done = true;
+    if (!stopped_by_signal) pthread_kill(waiter.native_handle(), SIGTERM);
+    waiter.join();
+    return stopped_by_signal && listened;
+}
+
+int shut_down(bool stopped_by_signal, bool quiet) {
+    if (!stopped_by_signal) {
+        say("the listener stopped on its own");
+        return 1;
+    }
+    if (!quiet) say("stopped");
+    return 0;
+}
+
 }  // namespace
 
 int serve(const ServeOptions& o) {
@@ -109,111 +242,15 @@ int serve(const ServeOptions& o) {
     const std::string token = o.token ? *o.token : random_token();
     Workstation ws(settings);
     std::mutex lock;
-
-    // The stop signals are taken by one waiting thread; every other thread,
-    // the server's included, inherits the block.
-    sigset_t stop_signals;
-    sigemptyset(&stop_signals);
-    sigaddset(&stop_signals, SIGINT);
-    sigaddset(&stop_signals, SIGTERM);
-    sigaddset(&stop_signals, SIGHUP);
-    pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
-    std::signal(SIGPIPE, SIG_IGN);
+    const sigset_t stop_signals = block_stop_signals();
 
     httplib::Server server;
-    server.set_payload_max_length(16u << 20);
-    // One request per connection, like the client: a peer that sent garbage
-    // is not kept waiting for a second request.
-    server.set_keep_alive_max_count(1);
-    // Only SO_REUSEADDR: the library's default sets SO_REUSEPORT, which would
-    // let a second stand-in share the port and quietly take half the requests.
-    server.set_socket_options([](socket_t sock) {
-        int yes = 1;
-        ::setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-    });
-    server.Post("/control", [&](const httplib::Request& req, httplib::Response& res) {
-        ControlAnswer answer;
-        const std::string given = req.get_header_value("x-tarvolt-token");
-        if (given.empty()) {
-            answer = {401, refusal_body("missing x-tarvolt-token header: this endpoint answers only the panes of its own app"),
-                      "(no token) -> refused"};
-        } else if (!token_matches(given, token)) {
-            answer = {401, refusal_body("wrong x-tarvolt-token: this is not the token of this app's panes"),
-                      "(wrong token) -> refused"};
-        } else {
-            const std::lock_guard<std::mutex> hold(lock);
-            answer = answer_control_request(ws, req.body);
-        }
-        res.status = answer.http_status;
-        res.set_content(answer.body, "application/json");
-        if (!o.quiet) say(answer.summary);
-    });
-    server.set_error_handler(httplib::Server::HandlerWithResponse([](const httplib::Request& req, httplib::Response& res) {
-        if (!res.body.empty()) return httplib::Server::HandlerResponse::Unhandled;
-        std::string why = "the stand-in app answers only POST /control, not " + req.method + " " + req.path;
-        if (res.status == 413) why = "the request body is too large";
-        if (res.status == 400) why = "malformed HTTP request";
-        res.set_content(refusal_body(why), "application/json");
-        return httplib::Server::HandlerResponse::Handled;
-    }));
-
-    const int port = o.port == 0 ? server.bind_to_any_port("127.0.0.1")
-                                 : (server.bind_to_port("127.0.0.1", o.port) ? o.port : -1);
-    if (port < 0) {
-        say("could not listen on 127.0.0.1:" + std::to_string(o.port) + ": " + std::strerror(errno));
-        return 1;
-    }
-    const std::string exports = export_lines(port, token, o.name);
-    const std::string log_path = settings.folder + "/.tarvolt/devapp.log";
-    if (o.background) {
-        std::fflush(nullptr);
-        const pid_t pid = ::fork();
-        if (pid < 0) {
-            say(std::string("could not start the background process: ") + std::strerror(errno));
-            return 1;
-        }
-        if (pid > 0) {
-            // The socket already listens, so the client can connect as soon
-            // as these lines are read.
-            std::printf("%sexport TARVOLT_DEVAPP_PID=%d\n", exports.c_str(), static_cast<int>(pid));
-            std::fflush(stdout);
-            say("serving in the background (pid " + std::to_string(pid) + ") on 127.0.0.1:" + std::to_string(port) +
-                " for the workstation " + settings.folder + "; log in " + log_path);
-            return 0;
-        }
-        detach(log_path);
-    } else {
-        std::fputs(exports.c_str(), stdout);
-        std::fflush(stdout);
-    }
-    if (!o.quiet) say("listening on 127.0.0.1:" + std::to_string(port) + " for the workstation " + settings.folder);
-    if (!o.background && !o.quiet) {
-        say("generated files land in its generated-images/ and generated-videos/; the ledger journal is .tarvolt/journal.jsonl");
-        say("set the three variables above in the client's terminal (or eval them); stop this app with Ctrl-C");
-    }
-
-    std::atomic<bool> listening_done{false};
-    std::atomic<bool> stopped_by_signal{false};
-    std::thread waiter([&] {
-        int sig = 0;
-        sigwait(&stop_signals, &sig);
-        if (listening_done) return;
-        stopped_by_signal = true;
-        if (!o.quiet) say(std::string("stopping on ") + (sig == SIGINT ? "SIGINT" : sig == SIGTERM ? "SIGTERM" : "SIGHUP"));
-        // A signal that comes before the listener runs must still stop it.
-        while (!server.is_running() && !listening_done) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        server.stop();
-    });
-    const bool listened = server.listen_after_bind();
-    listening_done = true;
-    if (!stopped_by_signal) pthread_kill(waiter.native_handle(), SIGTERM);
-    waiter.join();
-    if (!stopped_by_signal || !listened) {
-        say("the listener stopped on its own");
-        return 1;
-    }
-    if (!o.quiet) say("stopped");
-    return 0;
+    install_handlers(server, ws, lock, token, o.quiet);
+    const std::optional<int> port = bind_loopback(server, o.port);
+    if (!port) return 1;
+    if (const std::optional<int> parent_status = print_exports(o, *port, token, settings.folder)) return *parent_status;
+    say_listening(o, *port, settings.folder);
+    return shut_down(run_until_signal(server, stop_signals, o.quiet), o.quiet);
 }
 
 }  // namespace devapp

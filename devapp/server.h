@@ -1,6 +1,4 @@
-// Serving the stand-in: the workstation folder, the token, the loopback
-// listener with its token check, and a clean stop on SIGINT, SIGTERM or
-// SIGHUP.
+// Serving the stand-in on 127.0.0.1, with its token check, until SIGINT, SIGTERM or SIGHUP.
 #pragma once
 
 #include "options.h"

@@ -1,5 +1,4 @@
-// Quoting for `sh -c`: single quotes keep every byte literal, and a single
-// quote inside is closed, escaped and reopened.
+// Quoting of words for the command lines that `sh -c` runs.
 #pragma once
 
 #include <string>
@@ -7,6 +6,8 @@
 
 namespace devapp {
 
+// Single quotes keep every byte literal; a single quote inside is closed,
+// escaped and reopened.
 inline std::string shell_quote(std::string_view text) {
     std::string out = "'";
     for (const char c : text) {

@@ -1,5 +1,4 @@
-// Stable made-up values (commit ids, picture seeds) derived from text, so the
-// same session always looks the same.
+// Made-up values derived from text (commit ids, picture seeds), the same in every session.
 #pragma once
 
 #include <cstdint>

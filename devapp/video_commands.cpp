@@ -3,6 +3,7 @@
 #include "media_jobs.h"
 #include "output_paths.h"
 #include "refusal.h"
+#include "request_members.h"
 
 namespace devapp {
 namespace {

@@ -18,7 +18,7 @@ Workstation::Workstation(Settings s)
     orchestrator.name = settings.orchestrator;
     orchestrator.panel_id = "p0";
     orchestrator.role = Role::orchestrator;
-    orchestrator.status = "running";
+    orchestrator.status = PaneStatus::running;
     orchestrator.cli = std::string(default_cli_id);
     orchestrator.model = std::string(find_cli(default_cli_id)->models.front());
     orchestrator.effort = "high";
@@ -80,6 +80,16 @@ std::string task_state_text(TaskState s) {
     case TaskState::reported: return "reported";
     case TaskState::accepted: return "accepted";
     case TaskState::ended_without_report: return "ended without a report";
+    }
+    return "";
+}
+
+std::string pane_status_text(PaneStatus s) {
+    switch (s) {
+    case PaneStatus::running: return "running";
+    case PaneStatus::idle: return "idle";
+    case PaneStatus::standby: return "standby";
+    case PaneStatus::closed: return "closed";
     }
     return "";
 }

@@ -1,7 +1,4 @@
-// The simulated workstation: the panes with their roles and states, the tasks
-// they were given, the ledger (reports, marcos, requests, notes, artifacts),
-// the worktree's made-up commits and the media jobs in flight. One instance,
-// guarded by the server's lock; every command handler reads and changes it.
+// The simulated workstation: panes, tasks, the ledger, made-up commits and media jobs.
 #pragma once
 
 #include "catalog.h"
@@ -61,18 +58,20 @@ struct Task {
 
 enum class Role { orchestrator, subagent };
 
+enum class PaneStatus { running, idle, standby, closed };
+
 struct Terminal {
     std::string name;
     std::string panel_id;  // "p1"
     Role role = Role::subagent;
-    std::string status;    // "running", "idle", "standby" or "closed"
-    std::string status_before_standby;
+    PaneStatus status = PaneStatus::running;
+    PaneStatus status_before_standby = PaneStatus::idle;
     std::string cli, model, effort, category;
     std::optional<std::size_t> task;  // index into tasks
     std::optional<Marco> marco;
     std::vector<std::string> messages;
 
-    bool live() const { return status != "closed"; }
+    bool live() const { return status != PaneStatus::closed; }
 };
 
 struct Report {
@@ -118,6 +117,8 @@ struct Settings {
     MediaSwitches media;
 };
 
+// One instance, guarded by the server's lock; every command handler reads
+// and changes it.
 struct Workstation {
     explicit Workstation(Settings s);
 
@@ -154,6 +155,7 @@ struct Workstation {
 };
 
 std::string task_state_text(TaskState s);
+std::string pane_status_text(PaneStatus s);
 std::string short_sha(const std::string& sha);
 
 }  // namespace devapp

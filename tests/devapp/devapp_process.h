@@ -6,13 +6,13 @@
 #include "support/run_ctl.h"
 #include "values/json.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <csignal>
-#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
-#include <netinet/in.h>
+#include <optional>
 #include <poll.h>
 #include <spawn.h>
 #include <stdexcept>
@@ -48,20 +48,16 @@ public:
         if (rc != 0) throw std::runtime_error("could not start tarvolt-devapp");
 
         // The three export lines come first; the app serves from then on.
-        std::string text;
-        while (std::count(text.begin(), text.end(), '\n') < 3) {
+        while (std::count(exports.begin(), exports.end(), '\n') < 3) {
             pollfd p{out[0], POLLIN, 0};
-            if (::poll(&p, 1, 10000) <= 0) break;
             char buf[512];
-            const ssize_t n = ::read(out[0], buf, sizeof buf);
+            const ssize_t n = ::poll(&p, 1, 10000) > 0 ? ::read(out[0], buf, sizeof buf) : 0;
             if (n <= 0) break;
-            text.append(buf, static_cast<std::size_t>(n));
+            exports.append(buf, static_cast<std::size_t>(n));
         }
         ::close(out[0]);
-        exports = text;
         port = static_cast<std::uint16_t>(std::stoi(value_of("TARVOLT_CTL_PORT")));
         token = value_of("TARVOLT_CTL_TOKEN");
-        name = value_of("TARVOLT_TERMINAL_NAME");
     }
 
     ~Devapp() {
@@ -83,17 +79,14 @@ public:
         return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     }
 
-    std::vector<std::string> env(const std::string& as = "") const {
-        return tvtest::pane_env(port, as.empty() ? name : as, token);
-    }
-
+    // The client run from the pane `as` (the orchestrator when empty).
     tvtest::RunResult ctl(const std::vector<std::string>& args, const std::string& as = "") const {
-        return tvtest::run_ctl(args, env(as));
+        return tvtest::run_ctl(args, tvtest::pane_env(port, as.empty() ? "orchestrator" : as, token));
     }
 
     // One request straight to the endpoint, as the client's own transport sends it.
-    tv::Json post_text(const std::string& body, const std::string& with_token = "\x01") const {
-        tv::CallerEnv e{std::to_string(port), with_token == "\x01" ? token : with_token, name, port};
+    tv::Json post_text(const std::string& body, const std::optional<std::string>& with_token = std::nullopt) const {
+        const tv::CallerEnv e{std::to_string(port), with_token.value_or(token), "orchestrator", port};
         const tv::ControlReply reply = tv::send_control_request(e, body);
         if (!reply.body) throw std::runtime_error(reply.error);
         return *reply.body;
@@ -122,7 +115,6 @@ public:
     std::string exports;
     std::uint16_t port = 0;
     std::string token;
-    std::string name;
 
 private:
     std::string value_of(const std::string& variable) const {

@@ -12,24 +12,19 @@ namespace {
 using devapptest::Devapp;
 using tv::Json;
 
-TEST(DevappRequests, TokenAndPaneNameAreChecked) {
+TEST(DevappRequests, TokenIsChecked) {
     Devapp app;
     const auto wrong = tvtest::run_ctl({"list"}, tvtest::pane_env(app.port, "orchestrator", "guess"));
     EXPECT_EQ(wrong.status, 1);
     EXPECT_EQ(wrong.out, "");
     EXPECT_EQ(wrong.err, "tarvolt-ctl: wrong x-tarvolt-token: this is not the token of this app's panes\n");
-    EXPECT_EQ(app.post_text(R"({"command":"list","from":"orchestrator"})", ""),
-              Json({{"ok", false}, {"error", "missing x-tarvolt-token header: this endpoint answers only the panes of its own app"}}));
-
-    const std::string no_token = app.exchange(
+    // A token that only starts like the right one is no better.
+    EXPECT_EQ(app.post_text(R"({"command":"list","from":"orchestrator"})", app.token + app.token)["ok"], false);
+    const std::string none = app.exchange(
         "POST /control HTTP/1.1\r\nhost: 127.0.0.1\r\nconnection: close\r\ncontent-length: 2\r\n\r\n{}");
-    EXPECT_NE(no_token.find("401"), std::string::npos) << no_token;
-    EXPECT_NE(no_token.find(R"({"ok":false,"error":"missing x-tarvolt-token header: this endpoint answers only the panes of its own app"})"),
-              std::string::npos) << no_token;
-
-    const auto stranger = app.ctl({"list"}, "api-7");
-    EXPECT_EQ(stranger.err, "tarvolt-ctl: no pane named \"api-7\" in this workstation; TARVOLT_TERMINAL_NAME must name a pane of "
-                            "this app (\"tarvolt-ctl list\" shows them)\n");
+    EXPECT_EQ(none.rfind("HTTP/1.1 401", 0), 0u) << none;
+    EXPECT_NE(none.find(R"({"ok":false,"error":"missing x-tarvolt-token header: this endpoint answers only the panes of its own app"})"),
+              std::string::npos) << none;
 }
 
 TEST(DevappRequests, MalformedBodiesAreRefusedWithAReason) {
@@ -39,7 +34,6 @@ TEST(DevappRequests, MalformedBodiesAreRefusedWithAReason) {
         std::string error;
     } cases[] = {
         {"", "the request body is not JSON: EOF while parsing a value at line 1 column 0"},
-        {"spawn", "the request body is not JSON: expected value at line 1 column 1"},
         {std::string(200, '['), "the request body is not JSON: recursion limit exceeded at line 1 column 129"},
         {"[]", "the request body must be a JSON object with \"command\" and \"from\""},
         {"{}", "missing \"command\": this request needs it as a string"},
@@ -47,10 +41,9 @@ TEST(DevappRequests, MalformedBodiesAreRefusedWithAReason) {
         {R"({"command":"Spawn","from":"orchestrator"})",
          "unknown command \"Spawn\"; this app knows: spawn, send, standby, resume, close, merge, done, progress, image, video, "
          "artifact, request, history, list, status, inbox, ack, note, brief, skills, models, quota, install-skill"},
-        {R"({"command":"list"})", "missing \"from\": this request needs it as a string"},
         {R"({"command":"list","from":null})", "\"from\" must be a string, not null"},
-        {R"({"command":"spawn","from":"orchestrator"})", "missing \"task\": this request needs it as a string"},
-        {R"({"command":"spawn","from":"orchestrator","task":5})", "\"task\" must be a string, not a number"},
+        {R"({"command":"list","from":"api-7"})", "no pane named \"api-7\" in this workstation; TARVOLT_TERMINAL_NAME must "
+                                                 "name a pane of this app (\"tarvolt-ctl list\" shows them)"},
         {R"({"command":"spawn","from":"orchestrator","task":"  "})", "\"task\" is empty; this request needs it written out"},
         {R"({"command":"spawn","from":"orchestrator","task":"t","skillIds":"a"})", "\"skillIds\" must be an array of strings, not a string"},
         {R"({"command":"spawn","from":"orchestrator","task":"t","mcpIds":[1]})", "\"mcpIds\" must hold only strings, not a number"},
@@ -63,7 +56,6 @@ TEST(DevappRequests, MalformedBodiesAreRefusedWithAReason) {
         {R"({"command":"merge","from":"orchestrator","versionBump":"minor"})",
          "--bump chooses the version increment of an integration; it only goes with --to-main"},
         {R"({"command":"note","from":"orchestrator","text":"t","kind":"memo"})", "invalid kind \"memo\"; use one of: plan, decision, question, summary"},
-        {R"({"command":"image","from":"orchestrator"})", "missing \"phase\": this request needs it as a string"},
         {R"({"command":"image","from":"orchestrator","phase":"draw"})",
          "unknown image phase \"draw\"; use one of: sources, plan, api-start, api-poll, failure, record"},
         {R"({"command":"image","from":"orchestrator","phase":"plan","prompt":"a\u0000b"})", "the prompt holds a NUL character"},
@@ -77,7 +69,7 @@ TEST(DevappRequests, MalformedBodiesAreRefusedWithAReason) {
     }
     const std::string get = app.exchange("GET /control HTTP/1.1\r\nhost: 127.0.0.1\r\nconnection: close\r\n\r\n");
     EXPECT_NE(get.find(R"({"ok":false,"error":"the stand-in app answers only POST /control, not GET /control"})"), std::string::npos) << get;
-    EXPECT_NE(app.exchange("garbage\r\n\r\n").find(R"("ok":false)"), std::string::npos);
+    EXPECT_NE(app.exchange("garbage\r\n\r\n").find(R"({"ok":false,"error":"malformed HTTP request"})"), std::string::npos);
     // Still serving, and nothing above changed the workstation.
     EXPECT_EQ(app.ctl({"list"}).out, "orchestrator  [orchestrator]  running  (codex)  model gpt-5-codex, effort high\n");
 }
@@ -85,9 +77,8 @@ TEST(DevappRequests, MalformedBodiesAreRefusedWithAReason) {
 TEST(DevappRequests, StopsCleanlyOnSignalsAndRefusesBadOptions) {
     Devapp by_interrupt;
     EXPECT_EQ(by_interrupt.stop(SIGINT), 0);
-    Devapp by_term;
-    const std::uint16_t taken = by_term.port;
-    EXPECT_EQ(by_term.ctl({"list"}).status, 0);
+    Devapp by_hangup;
+    EXPECT_EQ(by_hangup.stop(SIGHUP), 0);
 
     const auto run = [](const std::string& args) {
         std::FILE* p = ::popen((std::string(TARVOLT_DEVAPP_PATH) + " " + args + " 2>&1 </dev/null").c_str(), "r");
@@ -98,13 +89,13 @@ TEST(DevappRequests, StopsCleanlyOnSignalsAndRefusesBadOptions) {
         const int raw = ::pclose(p);
         return std::make_pair(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, out);
     };
-    const auto busy = run("--quiet --dir " + by_term.folder + " --port " + std::to_string(taken));
-    EXPECT_EQ(busy.first, 1);
-    EXPECT_EQ(busy.second, "tarvolt-devapp: could not listen on 127.0.0.1:" + std::to_string(taken) + ": Address already in use\n");
+    Devapp taken;
+    const auto busy = run("--quiet --dir " + taken.folder + " --port " + std::to_string(taken.port));
+    EXPECT_EQ(busy, std::make_pair(1, "tarvolt-devapp: could not listen on 127.0.0.1:" + std::to_string(taken.port) +
+                                          ": Address already in use\n"));
     EXPECT_EQ(run("--fail dalle"), std::make_pair(2, std::string("tarvolt-devapp: unknown source id \"dalle\" for --fail; see tarvolt-devapp --help\n")));
     EXPECT_EQ(run("--port"), std::make_pair(2, std::string("tarvolt-devapp: the option \"--port\" needs a value\n")));
     EXPECT_EQ(run("draw --out x.png"), std::make_pair(2, std::string("tarvolt-devapp draw: draw needs --prompt\n")));
-    EXPECT_EQ(by_term.stop(SIGTERM), 0);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
-// The stand-in's workstation through the real client: panes going from
-// running to standby and back, reports travelling to the orchestrator, and
-// the marco carrying what a later call did not mention.
+// The stand-in's workstation through the real client, beyond the demo's
+// session: panes going to standby and back, routing, reports whose work did
+// not reach the worktree, the marco's carry-over, the orchestrator's own
+// commands, and the journal.
 #include "devapp/devapp_process.h"
 
 #include <gtest/gtest.h>
@@ -12,11 +13,6 @@ namespace {
 
 using devapptest::Devapp;
 
-std::string without_times(const std::string& text) {
-    static const std::regex moment("[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2}Z");
-    return std::regex_replace(text, moment, "<t>");
-}
-
 struct Step {
     std::vector<std::string> args;
     std::string as;  // pane name; empty for the orchestrator
@@ -26,25 +22,26 @@ struct Step {
 };
 
 void run_steps(const Devapp& app, const std::vector<Step>& steps) {
+    static const std::regex moment("[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2}Z");
     for (const Step& s : steps) {
         const auto r = app.ctl(s.args, s.as);
         const std::string label = testing::PrintToString(s.args) + " as " + (s.as.empty() ? "orchestrator" : s.as);
         EXPECT_EQ(r.status, s.status) << label;
-        EXPECT_EQ(without_times(r.out), s.out) << label;
+        EXPECT_EQ(std::regex_replace(r.out, moment, "<t>"), s.out) << label;
         EXPECT_EQ(r.err, s.err) << label;
     }
 }
 
 const std::string running1 = "pending: 1 task(s) still running\n";
+const std::string orchestrator_line = "orchestrator  [orchestrator]  running  (codex)  model gpt-5-codex, effort high\n";
 
 TEST(DevappSession, PaneLifecycleFromSpawnToTheSecondClose) {
     Devapp app;
+    const std::string to_standby = "subterminal moved to standby: tests-1 (same live CLI context preserved; close this "
+                                   "standby name again to terminate it)\n" + running1;
     run_steps(app, {
         {{"spawn", "--task", "write the login page tests"}, "", 0,
          "subterminal created: tests-1 (cli codex, model gpt-5, effort medium, category tests)\n" + running1, ""},
-        {{"list"}, "", 0,
-         "orchestrator  [orchestrator]  running  (codex)  model gpt-5-codex, effort high\n"
-         "tests-1  [subagent]  running  (codex)  model gpt-5, effort medium, category tests\n" + running1, ""},
         {{"standby", "--terminal", "tests-1"}, "", 0,
          "subterminal moved to standby: tests-1 (pane hidden; same live CLI context preserved; resume it without a "
          "task with \"tarvolt-ctl resume --terminal tests-1\")\n" + running1, ""},
@@ -54,17 +51,13 @@ TEST(DevappSession, PaneLifecycleFromSpawnToTheSecondClose) {
         {{"send", "--to", "tests-1", "--message", "cover the lockout too"}, "", 0, "message sent\n" + running1, ""},
         {{"resume", "--terminal", "tests-1"}, "", 1, "",
          "tarvolt-ctl: \"tests-1\" is not in standby (it is running); there is nothing to resume\n"},
-        {{"close", "--terminal", "tests-1"}, "", 0,
-         "subterminal moved to standby: tests-1 (same live CLI context preserved; close this standby name again to "
-         "terminate it)\n" + running1, ""},
+        {{"close", "--terminal", "tests-1"}, "", 0, to_standby, ""},
         {{"resume", "--terminal", "tests-1"}, "", 0,
          "subterminal resumed: tests-1 (running; same live CLI and prior context restored; no task was assigned)\n" + running1, ""},
-        {{"close", "--terminal", "tests-1"}, "", 0,
-         "subterminal moved to standby: tests-1 (same live CLI context preserved; close this standby name again to "
-         "terminate it)\n" + running1, ""},
+        {{"close", "--terminal", "tests-1"}, "", 0, to_standby, ""},
         {{"close", "--terminal", "tests-1"}, "", 0,
          "subterminal terminated: tests-1 (its live CLI context is no longer recoverable)\n", ""},
-        {{"list"}, "", 0, "orchestrator  [orchestrator]  running  (codex)  model gpt-5-codex, effort high\n", ""},
+        {{"list"}, "", 0, orchestrator_line, ""},
         {{"send", "--to", "tests-1", "--message", "hello"}, "", 1, "",
          "tarvolt-ctl: no live terminal named \"tests-1\"; \"tarvolt-ctl list\" shows them\n"},
         // A closed pane's name no longer speaks for anyone.
@@ -100,27 +93,19 @@ TEST(DevappSession, SpawnRoutingFollowsCliModelAndCategory) {
     });
 }
 
-TEST(DevappSession, ReportsTravelToTheOrchestratorAndAckClosesOrKeepsPanes) {
+TEST(DevappSession, AckClosesCommittedPanesAndKeepsTheOthers) {
     Devapp app;
-    ASSERT_EQ(app.ctl({"request", "--summary", "add a login page"}).status, 0);
     ASSERT_EQ(app.ctl({"spawn", "--task", "write the login page tests"}).status, 0);
     ASSERT_EQ(app.ctl({"spawn", "--task", "document the login page"}).status, 0);
+    const std::string delivered = "report delivered to the orchestrator; this terminal stays visible and idle until "
+                                  "the orchestrator accepts it, then moves to standby\n";
     run_steps(app, {
         {{"done", "--report", "nothing to report"}, "", 1, "",
          "tarvolt-ctl: done delivers a subagent's report to its orchestrator; the orchestrator has nobody to report to\n"},
         {{"progress", "--point", "half the docs", "--uncommitted", "README draft"}, "docs-2", 0,
          "progress recorded in the workstation ledger\n", ""},
-        {{"done", "--report", "tests written\nall green"}, "tests-1", 0,
-         "report delivered to the orchestrator; this terminal stays visible and idle until the orchestrator accepts "
-         "it, then moves to standby\n", ""},
-        {{"done", "--report", "docs drafted"}, "docs-2", 0,
-         "report delivered to the orchestrator; this terminal stays visible and idle until the orchestrator accepts "
-         "it, then moves to standby\n", ""},
-        {{"inbox"}, "", 0,
-         "--- report r1 from tests-1 at <t>\ntask: write the login page tests\ntests written\nall green\n\n"
-         "--- report r2 from docs-2 at <t>\ntask: document the login page\ndocs drafted\n\n"
-         "acknowledge them with \"tarvolt-ctl ack\" once you have read them\n"
-         "pending: 2 report(s) NOT read yet - run \"tarvolt-ctl inbox\", then \"tarvolt-ctl ack\"\n", ""},
+        {{"done", "--report", "tests written"}, "tests-1", 0, delivered, ""},
+        {{"done", "--report", "docs drafted"}, "docs-2", 0, delivered, ""},
         {{"inbox"}, "tests-1", 0, "no unread report\n", ""},
         {{"merge"}, "", 1, "",
          "tarvolt-ctl: 2 subagent report(s) are not accepted yet: read them with \"tarvolt-ctl inbox\" and accept "
@@ -132,96 +117,62 @@ TEST(DevappSession, ReportsTravelToTheOrchestratorAndAckClosesOrKeepsPanes) {
          "acknowledged 2 report(s); closed for good, their work is in your worktree: tests-1; still open because "
          "their work did not reach your worktree: docs-2\n", ""},
         {{"ack"}, "", 0, "no report needed acknowledging\n", ""},
+        {{"inbox"}, "", 0, "no unread report\n", ""},
+        {{"merge"}, "", 1, "",
+         "tarvolt-ctl: \"docs-2\" still has uncommitted work that did not reach this worktree; have it commit and "
+         "report again, or close it\n"},
     });
-    const auto status = app.ctl({"status"});
-    EXPECT_EQ(status.status, 0);
-    const std::string panels = status.out.substr(status.out.find("\n\npanels:"));
-    EXPECT_EQ(panels,
-              "\n\npanels:\n"
-              "  orchestrator  [orchestrator]  running  no task recorded\n"
-              "  tests-1  [subagent]  no process  \"write the login page tests\" [accepted]\n"
-              "  docs-2  [subagent]  idle  \"document the login page\" [reported]\n"
-              "    marco: half the docs\n");
-    EXPECT_EQ(status.out.rfind("workstation: " + std::filesystem::path(app.folder).filename().string() + "\nworktree: " +
-                                   app.folder + " on tarvolt/",
-                               0),
-              0u)
-        << status.out;
-    // The pane with uncommitted work blocks a publication until it is dealt with.
-    EXPECT_EQ(app.ctl({"merge"}).err,
-              "tarvolt-ctl: \"docs-2\" still has uncommitted work that did not reach this worktree; have it commit and "
-              "report again, or close it\n");
+    const auto status = app.ctl({"status"}).out;
+    EXPECT_NE(status.find("  docs-2  [subagent]  idle  \"document the login page\" [reported]\n"), std::string::npos) << status;
 }
 
 TEST(DevappSession, MarcoKeepsWhatALaterCallDidNotMention) {
     Devapp app;
     ASSERT_EQ(app.ctl({"spawn", "--task", "fix the api"}).status, 0);
+    const std::string recorded = "progress recorded in the workstation ledger\n";
+    const std::string kept = "kept from the marco you are replacing, because this call did not mention them:\n";
+    const std::string retire = "retire one by passing it empty, like --next-step \"\"\n";
     run_steps(app, {
         {{"progress"}, "backend-1", 0,
          "no marco recorded yet; record one with \"tarvolt-ctl progress --point <where you are>\"\n", ""},
         {{"progress", "--next-step", "x"}, "backend-1", 1, "", "tarvolt-ctl: a first marco needs --point: say where this panel is\n"},
-        {{"progress", "--point", "routes drafted", "--next-step", "add auth", "--discarded", "GraphQL"}, "backend-1", 0,
-         "progress recorded in the workstation ledger\n", ""},
+        {{"progress", "--point", "routes drafted", "--next-step", "add auth", "--discarded", "GraphQL"}, "backend-1", 0, recorded, ""},
         {{"progress", "--point", "auth added", "--uncommitted", "auth.cpp"}, "backend-1", 0,
-         "progress recorded in the workstation ledger\n"
-         "kept from the marco you are replacing, because this call did not mention them:\n"
-         "  next step: add auth (stated at <t>)\n"
-         "  discarded: GraphQL (stated at <t>)\n"
-         "retire one by passing it empty, like --next-step \"\"\n", ""},
+         recorded + kept + "  next step: add auth (stated at <t>)\n  discarded: GraphQL (stated at <t>)\n" + retire, ""},
         // Retired with an empty value, the field is neither carried nor shown.
         {{"progress", "--next-step", ""}, "backend-1", 0,
-         "progress recorded in the workstation ledger\n"
-         "kept from the marco you are replacing, because this call did not mention them:\n"
-         "  point: auth added (stated at <t>)\n"
-         "  uncommitted: auth.cpp (stated at <t>)\n"
-         "  discarded: GraphQL (stated at <t>)\n"
-         "retire one by passing it empty, like --next-step \"\"\n", ""},
-        {{"progress"}, "backend-1", 0,
-         "marco recorded at <t>\npoint: auth added\nuncommitted: auth.cpp\ndiscarded: GraphQL\n", ""},
+         recorded + kept + "  point: auth added (stated at <t>)\n  uncommitted: auth.cpp (stated at <t>)\n"
+                           "  discarded: GraphQL (stated at <t>)\n" + retire, ""},
+        {{"progress"}, "backend-1", 0, "marco recorded at <t>\npoint: auth added\nuncommitted: auth.cpp\ndiscarded: GraphQL\n", ""},
     });
 }
 
 TEST(DevappSession, SubagentsAreRefusedTheOrchestratorsCommands) {
     Devapp app;
     ASSERT_EQ(app.ctl({"spawn", "--task", "fix the api"}).status, 0);
-    const std::vector<std::vector<std::string>> orchestrator_only = {
-        {"standby", "--terminal", "backend-1"},
-        {"resume", "--terminal", "backend-1"},
-        {"close", "--terminal", "backend-1"},
-        {"merge"},
-        {"request", "--summary", "more"},
-        {"install-skill", "--id", "a-b", "--name", "n", "--description", "d", "--instructions", "i"},
-    };
-    for (const auto& args : orchestrator_only) {
+    const std::vector<std::string> install = {"install-skill", "--id", "a-b", "--name", "n", "--description", "d", "--instructions", "i"};
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"standby", "--terminal", "backend-1"}, {"resume", "--terminal", "backend-1"}, {"close", "--terminal", "backend-1"},
+             {"merge"}, {"request", "--summary", "more"}, install}) {
         const auto r = app.ctl(args, "backend-1");
         EXPECT_EQ(r.status, 1) << args[0];
-        EXPECT_EQ(r.out, "") << args[0];
         EXPECT_EQ(r.err, "tarvolt-ctl: " + args[0] + " is for the orchestrator only, and \"backend-1\" is a subagent; "
                          "ask the orchestrator with \"tarvolt-ctl send\" or put it in your report\n") << args[0];
     }
-    // Refused, they changed nothing.
+    // Refused, they changed nothing; the orchestrator may.
     EXPECT_EQ(app.ctl({"list"}).out,
-              "orchestrator  [orchestrator]  running  (codex)  model gpt-5-codex, effort high\n"
-              "backend-1  [subagent]  running  (codex)  model gpt-5-codex, effort high, category backend\n" + running1);
-    EXPECT_EQ(app.ctl({"install-skill", "--id", "a-b", "--name", "n", "--description", "d", "--instructions", "i"}).out,
-              "app skill installed: a-b (n); it is enabled and visible in Settings > Skills\n" + running1);
+              orchestrator_line + "backend-1  [subagent]  running  (codex)  model gpt-5-codex, effort high, category backend\n" + running1);
+    EXPECT_EQ(app.ctl(install).out, "app skill installed: a-b (n); it is enabled and visible in Settings > Skills\n" + running1);
 }
 
-TEST(DevappSession, HistoryCountsWhatHappened) {
+TEST(DevappSession, HistoryOwnsUpToTasksWithoutAPrice) {
     Devapp app;
-    ASSERT_EQ(app.ctl({"request", "--summary", "add a login page"}).status, 0);
     ASSERT_EQ(app.ctl({"spawn", "--task", "fix the api", "--cli", "opencode"}).status, 0);
-    ASSERT_EQ(app.ctl({"done", "--report", "api fixed"}, "backend-1").status, 0);
     const auto r = app.ctl({"history"});
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(r.out.find("— foi feito: add a login page\nprojeto: " + app.folder + "\n"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("  tarefa: fix the api [relatório entregue]\n    painel          backend-1 (p1)\n"), std::string::npos) << r.out;
-    // OpenCode publishes no price, so the task and the totals say so.
-    EXPECT_NE(r.out.find("    custo           sem preço\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("— foi feito: (tarefas sem pedido registrado)\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("*** VALOR TOTAL EM DÓLARES: desconhecido (1 tarefa(s) sem preço) ***"), std::string::npos) << r.out;
     EXPECT_EQ(app.ctl({"history", "--day", "1999-01-01"}).out,
-              "nenhum histórico encontrado para os filtros informados (projeto: " + app.folder + ")\n"
-              "pending: 1 report(s) NOT read yet - run \"tarvolt-ctl inbox\", then \"tarvolt-ctl ack\"\n");
+              "nenhum histórico encontrado para os filtros informados (projeto: " + app.folder + ")\n" + running1);
 }
 
 TEST(DevappSession, JournalKeepsTheLedgerAndPendingSaysWhenItCannot) {

@@ -1,8 +1,8 @@
-#include "media_files.h"
+#include "media/media_files.h"
 
 #include "picture.h"
-#include "png_writer.h"
-#include "y4m_writer.h"
+#include "media/png_writer.h"
+#include "media/y4m_writer.h"
 
 namespace devapp {
 

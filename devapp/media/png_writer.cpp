@@ -1,6 +1,6 @@
-#include "png_writer.h"
+#include "media/png_writer.h"
 
-#include "file_swap.h"
+#include "media/file_swap.h"
 
 #include <png.h>
 

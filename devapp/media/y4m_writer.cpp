@@ -1,6 +1,6 @@
-#include "y4m_writer.h"
+#include "media/y4m_writer.h"
 
-#include "file_swap.h"
+#include "media/file_swap.h"
 
 #include <cerrno>
 #include <cmath>

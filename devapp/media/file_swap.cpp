@@ -1,4 +1,4 @@
-#include "file_swap.h"
+#include "media/file_swap.h"
 
 #include <cerrno>
 #include <cstdio>

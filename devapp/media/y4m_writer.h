@@ -1,5 +1,4 @@
 // YUV4MPEG2 video files: a text header, then each frame as raw 4:2:0 planes.
-// Every common player reads them, and they need no codec library.
 #pragma once
 
 #include "picture.h"
@@ -9,6 +8,7 @@
 
 namespace devapp {
 
+// Every common player reads them, and they need no codec library.
 struct VideoShape {
     int width;   // even, as 4:2:0 needs
     int height;  // even
