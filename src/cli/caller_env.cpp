@@ -23,6 +23,11 @@ namespace {
 
 CallerEnv checked(RawCallerEnv raw) {
     PortCheck port = check_port(raw.port);
+    // The token travels as a header value: a line break would end it there
+    // and let the rest of the variable pose as headers of its own.
+    if (raw.token.find_first_of("\r\n") != std::string::npos) {
+        fail("TARVOLT_CTL_TOKEN holds a line break, which a request header cannot carry");
+    }
     return CallerEnv{std::move(port.port_text), std::move(raw.token), std::move(raw.terminal_name), port.port};
 }
 

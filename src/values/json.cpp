@@ -46,11 +46,21 @@ public:
     bool parse_error(std::size_t position, const std::string& last_token,
                      const nlohmann::detail::exception& ex) {
         error_position = position;
-        // The reader's token text is exact for strings, numbers and words;
-        // before a bracket or separator it may still hold earlier text.
-        const bool structural = !last_token.empty() &&
-                                std::string_view("[]{},:").find(last_token.back()) != std::string_view::npos;
-        error_token_length = structural ? 1 : last_token.size();
+        // The reader's token text is exact for strings and numbers; before a
+        // bracket, a separator or a whole true, false or null it may still
+        // hold earlier text, so those are measured by what they are.
+        const std::string_view token = last_token;
+        const bool structural =
+            !token.empty() && std::string_view("[]{},:").find(token.back()) != std::string_view::npos;
+        if (structural) {
+            error_token_length = 1;
+        } else if (token.ends_with("true") || token.ends_with("null")) {
+            error_token_length = 4;
+        } else if (token.ends_with("false")) {
+            error_token_length = 5;
+        } else {
+            error_token_length = token.size();
+        }
         error_message = ex.what();
         return false;
     }
