@@ -3,6 +3,7 @@
 #include "base/fail.h"
 #include "base/owned_fd.h"
 #include "image/pipe_reader.h"
+#include "image/tool_report.h"
 
 #include <algorithm>
 #include <array>
@@ -199,9 +200,9 @@ ShellRun run_shell_child(const std::string& command_line, PlanDuration timeout, 
     OwnedFd pidfd(static_cast<int>(::syscall(SYS_pidfd_open, child.pid, 0)));
 
     start_reader(starter, readers.out, readers.out_bytes, out.read_end,
-                 {-1, readers.give_up.get(), readers.finished.get(), false});
+                 {-1, readers.give_up.get(), readers.finished.get(), nullptr});
     start_reader(starter, readers.err, readers.err_bytes, err.read_end,
-                 {-1, readers.give_up.get(), readers.finished.get(), true});
+                 {-1, readers.give_up.get(), readers.finished.get(), shorten_for_tool_report});
 
     const auto deadline = deadline_after(Clock::now(), timeout);
     ShellRun run;
