@@ -1,5 +1,5 @@
 // One "sh -c" child with its output drained on two reader threads, watched
-// against a time limit and killed when it runs out.
+// against a time limit; its process group is killed when it runs out.
 #pragma once
 
 #include "image/plan_values.h"
