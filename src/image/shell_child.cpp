@@ -28,6 +28,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr auto watch_step = std::chrono::milliseconds(100);
+// How long pipes still held after the child's own end are waited for.
+constexpr auto pipe_grace = std::chrono::seconds(1);
 
 [[noreturn]] void fail_start(const std::string& error) { fail("could not start the image tool: " + error); }
 
@@ -239,8 +241,9 @@ ShellRun run_shell_child(const std::string& command_line, PlanDuration timeout, 
     child.pid = -1;
 
     // A process the command line left behind may hold the pipes open for
-    // good; the time limit bounds the wait for their end of file too.
-    wait_for_readers(readers.finished.get(), run.timed_out ? Clock::now() : deadline);
+    // good: after the child's end they get a short grace, within the limit.
+    const auto readers_until = run.timed_out ? Clock::now() : std::min(deadline, Clock::now() + pipe_grace);
+    wait_for_readers(readers.finished.get(), readers_until);
     readers.stop_waiting();
     readers.join();
     run.stderr_bytes = std::move(readers.err_bytes);

@@ -22,8 +22,9 @@ std::thread start_thread(std::function<void()> body);
 
 // Ends the run with "could not start the image tool: ..." or "could not wait
 // for the image tool: ..."; the child is reaped before that, when it can be.
-// The readers are given until the deadline (nothing more after a timeout)
-// to see end of file; a process that still holds the pipes is not waited for.
+// The readers are given a short grace after the child's end, never past the
+// deadline (nothing more after a timeout), to see end of file; a process
+// that still holds the pipes is not waited for.
 ShellRun run_shell_child(const std::string& command_line, PlanDuration timeout,
                          const ThreadStarter& starter = start_thread);
 
