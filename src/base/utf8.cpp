@@ -106,6 +106,15 @@ char32_t next_scalar(std::string_view text, std::size_t& pos) {
     return c;
 }
 
+char32_t next_lossy_scalar(std::string_view bytes, std::size_t& pos) {
+    std::size_t bad = 0;
+    if (sequence_length(bytes, pos, bad) == 0) {
+        pos += bad;
+        return U'\uFFFD';
+    }
+    return next_scalar(bytes, pos);
+}
+
 std::size_t scalar_count(std::string_view text) {
     std::size_t count = 0;
     for (const char c : text) {

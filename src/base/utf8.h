@@ -16,6 +16,9 @@ void make_valid_utf8(std::string& bytes);
 
 // Decodes the scalar value at `pos` of valid UTF-8 and advances `pos`.
 char32_t next_scalar(std::string_view text, std::size_t& pos);
+// The scalar value at `pos` < size as utf8_lossy decodes it (U+FFFD for an
+// invalid subpart); advances `pos` past the bytes it took.
+char32_t next_lossy_scalar(std::string_view bytes, std::size_t& pos);
 
 std::size_t scalar_count(std::string_view text);
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <poll.h>
 #include <unistd.h>
+#include <utility>
 
 namespace tv {
 namespace {
@@ -16,17 +17,25 @@ constexpr int last_reads = 16;
 
 enum class Read { more, wait, done };
 
-Read read_once(const PipeReader& r, std::string& kept, char* buf) {
+struct Kept {
+    std::string bytes;
+    bool complete = false;  // the rest is only drained
+};
+
+Read read_once(const PipeReader& r, Kept& kept, char* buf) {
     const ssize_t n = ::read(r.fd, buf, chunk);
     if (n > 0) {
-        if (r.keep) kept.append(buf, static_cast<std::size_t>(n));
+        if (r.keep && !kept.complete) {
+            kept.bytes.append(buf, static_cast<std::size_t>(n));
+            kept.complete = r.keep(kept.bytes);
+        }
         return Read::more;
     }
     if (n < 0 && (errno == EINTR || errno == EAGAIN)) return Read::wait;
     return Read::done;  // end of file, or an error: what was read stays
 }
 
-void read_until_end(const PipeReader& r, std::string& kept, char* buf) {
+void read_until_end(const PipeReader& r, Kept& kept, char* buf) {
     pollfd fds[2] = {{r.fd, POLLIN, 0}, {r.give_up_fd, POLLIN, 0}};
     for (;;) {
         if (::poll(fds, 2, -1) < 0) {
@@ -47,18 +56,18 @@ void read_until_end(const PipeReader& r, std::string& kept, char* buf) {
 
 std::string drain_pipe(const PipeReader& reader) {
     OwnedFd pipe(reader.fd);
-    std::string kept;
+    Kept kept;
     try {
         std::string buf(chunk, '\0');
         read_until_end(reader, kept, buf.data());
     } catch (...) {
-        kept.clear();
+        kept.bytes.clear();
     }
     // Let go of the pipe before counting as finished, as the caller expects.
     pipe.reset();
     const std::uint64_t one = 1;
     (void)!::write(reader.finished_fd, &one, sizeof one);
-    return kept;
+    return std::move(kept.bytes);
 }
 
 }  // namespace tv

@@ -2,7 +2,9 @@
 
 #include "base/fail.h"
 #include "base/owned_fd.h"
+#include "image/interrupt_kill.h"
 #include "image/pipe_reader.h"
+#include "image/tool_report.h"
 
 #include <algorithm>
 #include <array>
@@ -26,6 +28,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr auto watch_step = std::chrono::milliseconds(100);
+// How long pipes still held after the child's own end are waited for.
+constexpr auto pipe_grace = std::chrono::seconds(1);
 
 [[noreturn]] void fail_start(const std::string& error) { fail("could not start the image tool: " + error); }
 
@@ -60,7 +64,9 @@ OwnedFd make_eventfd(int flags) {
     return OwnedFd(fd);
 }
 
-pid_t spawn_shell(const std::string& command_line, int out_fd, int err_fd) {
+// The child leads a process group of its own, so that whatever the shell
+// starts can be stopped with it.
+pid_t spawn_shell(const std::string& command_line, int out_fd, int err_fd, const sigset_t& mask) {
     posix_spawn_file_actions_t actions;
     posix_spawnattr_t attr;
     if (int rc = posix_spawn_file_actions_init(&actions); rc != 0) fail_start(os_error_text(rc));
@@ -75,7 +81,11 @@ pid_t spawn_shell(const std::string& command_line, int out_fd, int err_fd) {
     if (rc == 0) rc = posix_spawn_file_actions_adddup2(&actions, out_fd, STDOUT_FILENO);
     if (rc == 0) rc = posix_spawn_file_actions_adddup2(&actions, err_fd, STDERR_FILENO);
     if (rc == 0) rc = posix_spawnattr_setsigdefault(&attr, &defaults);
-    if (rc == 0) rc = posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGDEF);
+    if (rc == 0) rc = posix_spawnattr_setsigmask(&attr, &mask);
+    if (rc == 0) rc = posix_spawnattr_setpgroup(&attr, 0);
+    if (rc == 0) {
+        rc = posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETPGROUP);
+    }
     pid_t pid = -1;
     if (rc == 0) {
         std::string sh = "sh", dash_c = "-c", line = command_line;
@@ -93,13 +103,15 @@ void reap(pid_t pid, int& status) {
     }
 }
 
-// Kills and reaps the child unless it was reaped already, so that no way
-// out of the call, a fatal one included, leaves it running.
+// Kills the child's group and reaps the child unless it was reaped already,
+// so that no way out of the call, a fatal one included, leaves it running.
 struct ChildGuard {
+    InterruptKill& interrupt;
     pid_t pid = -1;
     ~ChildGuard() {
         if (pid <= 0) return;
-        ::kill(pid, SIGKILL);
+        ::kill(-pid, SIGKILL);
+        interrupt.disarm();
         int status = 0;
         reap(pid, status);
     }
@@ -190,8 +202,10 @@ ShellRun run_shell_child(const std::string& command_line, PlanDuration timeout, 
     Pipe out = make_pipe();
     Pipe err = make_pipe();
     Readers readers;
-    ChildGuard child;
-    child.pid = spawn_shell(command_line, out.write_end.get(), err.write_end.get());
+    InterruptKill interrupt;
+    ChildGuard child{interrupt};
+    child.pid = spawn_shell(command_line, out.write_end.get(), err.write_end.get(), interrupt.child_mask());
+    interrupt.arm(child.pid);
     out.write_end.reset();
     err.write_end.reset();
     // Readable the moment the child ends, so its exit is noticed at once
@@ -199,32 +213,37 @@ ShellRun run_shell_child(const std::string& command_line, PlanDuration timeout, 
     OwnedFd pidfd(static_cast<int>(::syscall(SYS_pidfd_open, child.pid, 0)));
 
     start_reader(starter, readers.out, readers.out_bytes, out.read_end,
-                 {-1, readers.give_up.get(), readers.finished.get(), false});
+                 {-1, readers.give_up.get(), readers.finished.get(), nullptr});
     start_reader(starter, readers.err, readers.err_bytes, err.read_end,
-                 {-1, readers.give_up.get(), readers.finished.get(), true});
+                 {-1, readers.give_up.get(), readers.finished.get(), shorten_for_tool_report});
 
     const auto deadline = deadline_after(Clock::now(), timeout);
     ShellRun run;
     for (;;) {
-        const pid_t done = ::waitpid(child.pid, &run.wait_status, WNOHANG);
-        if (done < 0) {
+        // Seen ended but not reaped: until it is, its group id cannot pass
+        // to another process, whatever the interrupt handler kills.
+        siginfo_t ended{};
+        if (::waitid(P_PID, static_cast<id_t>(child.pid), &ended, WEXITED | WNOHANG | WNOWAIT) < 0) {
             if (errno == EINTR) continue;
             fail("could not wait for the image tool: " + os_error_text(errno));
         }
-        if (done == child.pid) break;
+        if (ended.si_pid == child.pid) break;
         if (Clock::now() >= deadline) {
-            ::kill(child.pid, SIGKILL);
-            reap(child.pid, run.wait_status);
+            ::kill(-child.pid, SIGKILL);
             run.timed_out = true;
             break;
         }
         wait_for_exit(pidfd.get(), left_until(deadline, watch_step));
     }
-    child.pid = -1;  // reaped
+    // What the child left running after ending by itself is left alone.
+    interrupt.disarm();
+    reap(child.pid, run.wait_status);
+    child.pid = -1;
 
     // A process the command line left behind may hold the pipes open for
-    // good; the time limit bounds the wait for their end of file too.
-    wait_for_readers(readers.finished.get(), run.timed_out ? Clock::now() : deadline);
+    // good: after the child's end they get a short grace, within the limit.
+    const auto readers_until = run.timed_out ? Clock::now() : std::min(deadline, Clock::now() + pipe_grace);
+    wait_for_readers(readers.finished.get(), readers_until);
     readers.stop_waiting();
     readers.join();
     run.stderr_bytes = std::move(readers.err_bytes);

@@ -1,5 +1,5 @@
 // One "sh -c" child with its output drained on two reader threads, watched
-// against a time limit and killed when it runs out.
+// against a time limit; its process group is killed when it runs out.
 #pragma once
 
 #include "image/plan_values.h"
@@ -13,7 +13,7 @@ namespace tv {
 struct ShellRun {
     bool timed_out = false;
     int wait_status = 0;      // from waitpid, when not timed out
-    std::string stderr_bytes; // what was read of standard error
+    std::string stderr_bytes; // what the tool report needs of standard error
 };
 
 // Starts a reader thread; tests replace it to see a thread that cannot be made.
@@ -22,8 +22,9 @@ std::thread start_thread(std::function<void()> body);
 
 // Ends the run with "could not start the image tool: ..." or "could not wait
 // for the image tool: ..."; the child is reaped before that, when it can be.
-// The readers are given until the deadline (nothing more after a timeout)
-// to see end of file; a process that still holds the pipes is not waited for.
+// The readers are given a short grace after the child's end, never past the
+// deadline (nothing more after a timeout), to see end of file; a process
+// that still holds the pipes is not waited for.
 ShellRun run_shell_child(const std::string& command_line, PlanDuration timeout,
                          const ThreadStarter& starter = start_thread);
 

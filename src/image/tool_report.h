@@ -12,4 +12,9 @@ inline constexpr std::size_t tool_report_limit = 4000;
 // "the tool reported: {text}" or "the tool printed nothing on stderr".
 std::string tool_report(std::string_view stderr_bytes);
 
+// For standard error still being read: drops what cannot change the report,
+// so that `tool_report` of what is left plus any later bytes is the text it
+// would have been for all of them. True once no later byte can change it.
+bool shorten_for_tool_report(std::string& stderr_bytes);
+
 }  // namespace tv
