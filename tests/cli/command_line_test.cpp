@@ -1,9 +1,9 @@
 #include "cli/command_table.h"
-#include "cli/fail.h"
 #include "cli/request_body.h"
 #include "cli/usage_text.h"
 #include "cli/white_space.h"
 #include "image_tools/local_tools.h"
+#include "support/outcome.h"
 
 #include <gtest/gtest.h>
 
@@ -14,14 +14,14 @@ const std::string usage = "\n\n" + std::string(usage_text);
 
 // The compact body for the arguments, or the failure message.
 std::string outcome(std::vector<std::string> args) {
-    try {
-        const CommandSpec* row = find_command(args.at(0));
-        if (row == nullptr) return "no such command";
+    const CommandSpec* row = find_command(args.at(0));
+    if (row == nullptr) return "no such command";
+    std::string body;
+    const std::string failure = tvtest::failure_of([&] {
         const ParsedArgs parsed = parse_options(*row, std::span(args).subspan(1));
-        return to_compact_text(build_request_body(row->name, parsed, "orchestrator"));
-    } catch (const Failure& f) {
-        return "fail: " + f.message;
-    }
+        body = to_compact_text(build_request_body(row->name, parsed, "orchestrator"));
+    });
+    return failure == "<no failure>" ? body : "fail: " + failure;
 }
 
 TEST(CommandLine, BuildsBodiesInWireOrder) {
