@@ -3,6 +3,7 @@
 #include "cli/usage_text.h"
 #include "cli/white_space.h"
 #include "image_tools/local_tools.h"
+#include "render/render.h"
 #include "support/outcome.h"
 
 #include <gtest/gtest.h>
@@ -81,9 +82,13 @@ TEST(CommandLine, RefusesWithExactSentences) {
     for (const auto& [args, message] : cases) EXPECT_EQ(outcome(args), message) << args[0];
 }
 
+// Every command but the two media ones has a renderer for its reply.
 TEST(CommandLine, TableHasEveryCommandOnce) {
     EXPECT_EQ(command_table().size(), 23u);
-    for (const auto& row : command_table()) EXPECT_EQ(find_command(row.name), &row);
+    for (const auto& row : command_table()) {
+        EXPECT_EQ(find_command(row.name), &row);
+        EXPECT_EQ(renderer_for(row.name) == nullptr, row.name == "image" || row.name == "video") << row.name;
+    }
 }
 
 TEST(UsageText, IsPinned) {

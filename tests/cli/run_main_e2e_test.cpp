@@ -57,8 +57,11 @@ TEST(RunMain, PrintsTheFramedBodyOrNothing) {
         const char* out;
         const char* err;
     } runs[] = {
-        {{"inbox"}, R"({"ok":true,"reports":[],"pending":{"runningTasks":2}})", 0,
-         "no unread report\npending: 2 task(s) still running\n", ""},
+        {{"list"},
+         R"({"ok":true,"terminals":[{"name":"api-2","role":"subagent","status":"idle","cliId":"codex"}],
+            "pending":{"runningTasks":2}})",
+         0, "api-2  [subagent]  idle  (codex)\n\nidle (awaiting acceptance or ready for a task): api-2\n"
+            "pending: 2 task(s) still running\n", ""},
         {{"ack"},
          R"({"ok":true,"acknowledgedReportIds":["r1"],"closedTerminalNames":["api-2"],
             "closedWithoutCommitsTerminalNames":[],"closedInPlainFolderTerminalNames":[],"keptTerminalNames":"api-3",

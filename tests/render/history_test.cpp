@@ -99,6 +99,7 @@ TEST(RenderHistory, WrongShapedListsEndTheRun) {
     };
     const std::pair<std::string, std::string> cases[] = {
         {R"({"days":"x"})", "responseBody.days is not iterable"},
+        {R"({"days":null})", "Cannot read properties of null (reading 'length')"},
         {R"({"days":[{"requests":7}]})", "responseBody.days requests are not iterable"},
         {with_task(R"({"models":"a","commits":[]})"), "responseBody history models are not iterable"},
         {with_task(R"({"models":[],"commits":{"sha":"a"}})"), "responseBody history commits are not iterable"},

@@ -112,34 +112,29 @@ TEST(LedgerRender, InboxAndAck) {
 }
 
 TEST(LedgerRender, Status) {
-    const std::string head = "workstation: ws\nworktree: /w on main at abc\n\npanels:\n";
-    const auto with_panel = [](const std::string& panel) {
-        return R"({"ok":true,"workstationName":"ws","worktreePath":"/w","branchName":"main","headCommit":"abc",
-                   "panels":[)" + panel + "]}";
-    };
-    const std::string null_panel =
-        R"("name":"n","role":"r","terminalStatus":null,"taskText":null,"taskStatus":null,"progressPoint":null)";
-    const std::string panel_replies[] = {
-        with_panel("{" + null_panel + R"(,"reportUnread":0})"),
-        with_panel("{" + null_panel + R"(,"reportUnread":"0"})"),
-        with_panel(R"({"name":"n","role":"r","terminalStatus":"s","taskText":"t","taskStatus":"done",
-                       "progressPoint":"p","reportUnread":true})"),
-        with_panel("{}"),
-    };
     expect_all({
-        // Truthiness, not the boolean true, flags an unread report.
-        {render_status, panel_replies[0].c_str(), head + "  n  [r]  no process  no task recorded"},
-        {render_status, panel_replies[1].c_str(), head + "  n  [r]  no process  no task recorded  REPORT NOT READ"},
-        {render_status, panel_replies[2].c_str(), head + "  n  [r]  s  \"t\" [done]  REPORT NOT READ\n    marco: p"},
-        // Absent members are not null: they print, as "undefined".
-        {render_status, panel_replies[3].c_str(),
-         head + "  undefined  [undefined]  undefined  \"undefined\" [undefined]\n    marco: undefined"},
+        // A null field drops its part, an absent one prints "undefined";
+        // truthiness, not the boolean true, flags an unread report.
+        {render_status,
+         R"({"ok":true,"workstationName":"ws","worktreePath":"/w","branchName":"main","headCommit":"abc","panels":[
+            {"name":"n","role":"r","terminalStatus":null,"taskText":null,"taskStatus":null,"progressPoint":null,
+             "reportUnread":0},
+            {"name":"n","role":"r","terminalStatus":null,"taskText":null,"taskStatus":null,"progressPoint":null,
+             "reportUnread":"0"},
+            {"name":"n","role":"r","terminalStatus":"s","taskText":"t","taskStatus":"done","progressPoint":"p"},
+            {}]})",
+         "workstation: ws\nworktree: /w on main at abc\n\npanels:\n"
+         "  n  [r]  no process  no task recorded\n"
+         "  n  [r]  no process  no task recorded  REPORT NOT READ\n"
+         "  n  [r]  s  \"t\" [done]\n    marco: p\n"
+         "  undefined  [undefined]  undefined  \"undefined\" [undefined]\n    marco: undefined"},
         {render_status, R"({"ok":true,"workstationName":"ws","worktreePath":null,"branchName":"b","panels":[]})",
          "workstation: ws\n\npanels:\n  (none)"},
         {render_status, R"({"ok":true,"panels":[]})",
          "workstation: undefined\nworktree: undefined on undefined at undefined\n\npanels:\n  (none)"},
         {render_status, R"({"ok":true,"worktreePath":"/w","branchName":null,"headCommit":null,"panels":[]})",
          "workstation: undefined\nworktree: /w\n\npanels:\n  (none)"},
+        {render_status, R"({"ok":true,"panels":null})", null_length},
         {render_status, R"({"ok":true,"panels":{"name":"api-2"}})", "fail: responseBody.panels is not iterable"},
     });
 }

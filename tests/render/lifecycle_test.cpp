@@ -41,6 +41,8 @@ TEST(LifecycleRender, EveryVariantOfEverySentence) {
          "terminate it)"},
         {render_close, R"({"ok":true,"disposition":"Standby","terminalName":"api-2"})",
          "subterminal terminated: api-2 (its live CLI context is no longer recoverable)"},
+        {render_close, R"({"ok":true,"disposition":["standby"],"terminalName":"api-2"})",
+         "subterminal terminated: api-2 (its live CLI context is no longer recoverable)"},
     };
     for (const auto& c : cases) EXPECT_EQ(tvtest::rendered(c.render, c.reply), c.body) << c.reply;
 }

@@ -36,13 +36,17 @@ TEST(ListRenderer, PrintsTerminalsThenIdleAndStandbyNames) {
                   {"name": "ui-1", "role": "subagent", "status": "standby", "cliId": "kimi", "category": null},
                   {"name": "db-3", "role": "Subagent", "status": "idle", "cliId": "qwen"},
                   {"name": "ux-4", "role": "subagent", "status": "Idle", "cliId": "qwen"},
-                  {"name": "ux-5", "role": "subagent", "status": "idle"}]})json"),
+                  {"name": "ux-5", "role": "subagent", "status": "idle"},
+                  {"name": "ux-6", "role": ["subagent"], "status": "idle"},
+                  {"name": "ux-7", "role": "subagent", "status": ["standby"]}]})json"),
               "orchestrator  [orchestrator]  running  (claude)\n"
               "api-2  [subagent]  idle  (codex)  model m1, effort high\n"
               "ui-1  [subagent]  standby  (kimi)  category null\n"
               "db-3  [Subagent]  idle  (qwen)\n"
               "ux-4  [subagent]  Idle  (qwen)\n"
               "ux-5  [subagent]  idle  (undefined)\n"
+              "ux-6  [subagent]  idle  (undefined)\n"
+              "ux-7  [subagent]  standby  (undefined)\n"
               "\n"
               "idle (awaiting acceptance or ready for a task): api-2, ux-5\n"
               "\n"
@@ -121,23 +125,20 @@ TEST(BriefRenderer, DevelopmentProfileVariants) {
 }
 
 TEST(BriefRenderer, CategoryLines) {
-    const std::pair<const char*, const char*> cases[] = {
-        {R"({"id": "img", "leaderLabel": "L", "generatesImages": true, "profileReason": "why", "fallbackReason": "f"})",
-         "  img: L -> image tool resolved at spawn (never a text model; the spawn fails if no tool is "
-         "authenticated)  (why)"},
-        // Only the boolean true means images; the fallback reason is for runnable CLIs only.
-        {R"({"id": "c", "leaderLabel": "L", "generatesImages": "true", "cliId": null, "profileReason": null,
-             "fallbackReason": "f"})",
-         "  c: L -> no runnable CLI on this machine (spawn will fall back)  (null)"},
-        {R"({"usdPerTask": 0.25, "id": "c", "leaderLabel": "L", "cliId": "codex", "effort": null, "model": "m1",
-             "profileReason": "cheapest", "fallbackReason": "leader not installed"})",
-         "  c: L -> cli codex, model m1, effort null, US$ 0.25/task  (cheapest)  [fallback: leader not installed]"},
-        {R"({"id": "c", "leaderLabel": "L"})", "  c: L -> cli undefined"},
-    };
-    for (const auto& [category, line] : cases) {
-        const std::string body = rendered(render_brief, brief_with("\"categories\":[" + std::string(category) + "]"));
-        EXPECT_EQ(block(body, "(leaderboard leaders):\n"), line) << category;
-    }
+    // Only the boolean true means images; the fallback reason is for runnable CLIs only.
+    const std::string body = rendered(render_brief, brief_with(R"json("categories": [
+        {"id": "img", "leaderLabel": "L", "generatesImages": true, "profileReason": "why", "fallbackReason": "f"},
+        {"id": "c", "leaderLabel": "L", "generatesImages": "true", "cliId": null, "profileReason": null,
+         "fallbackReason": "f"},
+        {"usdPerTask": 0.25, "id": "c", "leaderLabel": "L", "cliId": "codex", "effort": null, "model": "m1",
+         "profileReason": "cheapest", "fallbackReason": "leader not installed"},
+        {"id": "c", "leaderLabel": "L"}])json"));
+    EXPECT_EQ(block(body, "(leaderboard leaders):\n"),
+              "  img: L -> image tool resolved at spawn (never a text model; the spawn fails if no tool is "
+              "authenticated)  (why)\n"
+              "  c: L -> no runnable CLI on this machine (spawn will fall back)  (null)\n"
+              "  c: L -> cli codex, model m1, effort null, US$ 0.25/task  (cheapest)  [fallback: leader not installed]\n"
+              "  c: L -> cli undefined");
 }
 
 // Blocks are read in the order they print: the first wrong one decides.

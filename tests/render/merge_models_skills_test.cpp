@@ -25,6 +25,8 @@ TEST(MergeModelsSkillsRender, EveryVariant) {
          R"({"outcome": "feature-published", "featureBranch": "feat/x", "headCommit": "abc", "folderPath": "/w",
              "detail": "pushed\nopen a pull request\n"})",
          "feature branch published: feat/x at abc (folder: /w)\npushed\nopen a pull request\n"},
+        {render_merge, R"({"outcome": ["nothing-to-integrate"], "featureBranch": "f"})",
+         "workstation integrated: f -> undefined (undefined)"},
         {render_merge, R"({"outcome": "Feature-Published", "featureBranch": "f", "mainBranch": "main", "mergedCommit": "d",
              "release": null})",
          "workstation integrated: f -> main (d)"},
@@ -56,6 +58,7 @@ TEST(MergeModelsSkillsRender, EveryVariant) {
          "  qwen (Qwen): no id available\n"
          "      null"},
         {render_models, R"({"clis": {"cliId": "codex"}})", "fail: responseBody.clis is not iterable"},
+        {render_models, R"({"clis": null})", null_length},
         // Each entry's models are read before its turned-off list.
         {render_models, R"({"clis": [{"models": null, "disabledModels": 3}]})", null_length},
         {render_models, R"({"clis": [{"models": "m1"}]})", "fail: entry.models is not iterable"},
@@ -72,6 +75,7 @@ TEST(MergeModelsSkillsRender, EveryVariant) {
          "  [skill] pdf (score 0.75): PDF - makes PDFs\n"
          "  [mcp] fs (score 3): Files - undefined"},
         {render_skills, R"({"matches": {"0": {}}})", "fail: responseBody.matches is not iterable"},
+        {render_skills, R"({"matches": null})", null_length},
 
         {render_install_skill, R"({"skillId": "pdf-tools", "skillName": "PDF tools"})",
          "app skill installed: pdf-tools (PDF tools); it is enabled and visible in Settings > Skills"},
