@@ -1,5 +1,8 @@
+#include "http_client/control_client.h"
 #include "http_client/http_response.h"
+#include "http_client/reply.h"
 
+#include <cerrno>
 #include <gtest/gtest.h>
 
 namespace tv {
@@ -32,6 +35,35 @@ TEST(DecodeHttpResponse, FindsTheBody) {
         {"HTTP/1.1 200 OK\r\n\xff\xfe\r\ncontent-length: 1\r\n\r\nab", "a"},
     };
     for (const auto& [response, body] : cases) EXPECT_EQ(decode_http_response(response), body) << response;
+}
+
+// Whatever the status line says, only an object whose `ok` is the JSON true
+// is success, and only a string `error` is the app's word.
+TEST(ReadReply, JudgesTheEnvelope) {
+    const std::pair<std::string, std::string> cases[] = {
+        {R"({"ok":true})", "accepted"},
+        {R"({"ok":false,"error":"x"})", "refused: x"},
+        {R"({"ok":"true","error":"x"})", "refused: x"},
+        {R"({"ok":1})", "refused: unknown tarvolt error"},
+        {R"({"ok":false,"error":""})", "refused: "},
+        {R"({"ok":false,"error":{"message":"x"}})", "refused: unknown tarvolt error"},
+        {R"([])", "refused: unknown tarvolt error"},
+        {"{\"ok\":false,\"error\":\"bad \xff\xfe byte\"}", "refused: bad \uFFFD\uFFFD byte"},
+        {"", "invalid response from the tarvolt: EOF while parsing a value at line 1 column 0"},
+    };
+    for (const auto& [json, outcome] : cases) {
+        const ControlReply r = read_reply("HTTP/1.1 500 OK\r\n\r\n" + json);
+        const std::string got = !r.body                   ? r.error
+                                : reply_succeeded(*r.body) ? "accepted"
+                                                           : "refused: " + reply_error_text(*r.body);
+        EXPECT_EQ(got, outcome) << json;
+    }
+}
+
+TEST(TransportErrorText, NamesRefusalAndTimeout) {
+    EXPECT_EQ(transport_error_text(ECONNREFUSED, 4000), "connect ECONNREFUSED 127.0.0.1:4000");
+    for (const int e : {ETIMEDOUT, EAGAIN}) EXPECT_EQ(transport_error_text(e, 1), "timed out talking to the tarvolt");
+    EXPECT_EQ(transport_error_text(ECONNRESET, 1), "Connection reset by peer (os error 104)");
 }
 
 }  // namespace

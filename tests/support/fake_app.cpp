@@ -110,11 +110,10 @@ void FakeApp::serve() {
     }
 }
 
-// Sleeps until `d` has passed, the stand-in stops or the client hangs up;
-// true when it should stop waiting for good.
-static bool wait_or_stop(int stop_fd, int client_fd, std::chrono::milliseconds d) {
+// Stays silent until the stand-in stops or the client hangs up.
+static void hold_until_done(int stop_fd, int client_fd) {
     pollfd p[2] = {{stop_fd, POLLIN, 0}, {client_fd, POLLIN, 0}};
-    return ::poll(p, 2, static_cast<int>(d.count())) > 0;
+    ::poll(p, 2, -1);
 }
 
 void FakeApp::handle(int fd) {
@@ -125,12 +124,8 @@ void FakeApp::handle(int fd) {
         requests_.push_back(request);
         answer = handler_(request);
     }
-    if (answer.delay.count() > 0 && wait_or_stop(stop_pipe_[0], fd, answer.delay)) {
-        ::close(fd);
-        return;
-    }
     write_all(fd, answer.bytes);
-    if (answer.hold_open) wait_or_stop(stop_pipe_[0], fd, std::chrono::hours(1));
+    if (answer.hold_open) hold_until_done(stop_pipe_[0], fd);
     ::close(fd);
 }
 

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <atomic>
-#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -20,9 +19,8 @@ struct Request {
 };
 
 struct Answer {
-    std::string bytes;                    // written as they are
-    std::chrono::milliseconds delay{0};   // wait before writing
-    bool hold_open = false;               // then stay silent until the client hangs up
+    std::string bytes;       // written as they are
+    bool hold_open = false;  // then stay silent until the client hangs up
 };
 
 // "HTTP/1.1 {status} OK" with content-length and the JSON text as body.

@@ -1,24 +1,24 @@
-// Replies written as JSON text, so that number kinds are exact, and what a
-// renderer makes of them.
+// What a renderer makes of a reply written as JSON text, so that number
+// kinds are exact.
 #pragma once
 
 #include "render/render.h"
-#include "values/json.h"
+#include "support/outcome.h"
 
 #include <string>
 #include <string_view>
 
 namespace tvtest {
 
-// The parsed reply; a text that is not JSON fails the test.
-tv::Json reply_from(std::string_view json_text);
+// The body, or "fail: {message}".
+inline std::string rendered(tv::Renderer render, std::string_view reply_text) {
+    const tv::Json reply = parse_or_fail(reply_text);
+    std::string body;
+    const std::string failure = failure_of([&] { body = render(reply); });
+    return failure == "<no failure>" ? body : "fail: " + failure;
+}
 
-// The body, or "<failed: {message}>".
-std::string render_body(tv::Renderer render, const tv::Json& reply);
-std::string rendered(tv::Renderer render, std::string_view reply_text);
-
-// The failure message, or "<rendered: {body}>".
-std::string render_failure(tv::Renderer render, const tv::Json& reply);
-std::string failure(tv::Renderer render, std::string_view reply_text);
+// The video tests still call parse_or_fail by this name.
+inline tv::Json reply_from(std::string_view json_text) { return parse_or_fail(json_text); }
 
 }  // namespace tvtest

@@ -3,13 +3,31 @@
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
-#include <poll.h>
 #include <spawn.h>
 #include <stdexcept>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace tvtest {
+namespace {
+
+std::string read_to_end(int fd) {
+    std::string text;
+    char buf[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n > 0) {
+            text.append(buf, static_cast<std::size_t>(n));
+        } else if (n == 0 || errno != EINTR) {
+            break;
+        }
+    }
+    ::close(fd);
+    return text;
+}
+
+}  // namespace
 
 RunResult run_ctl(const std::vector<std::string>& args, const std::vector<std::string>& env,
                   const RunOptions& options) {
@@ -22,9 +40,6 @@ RunResult run_ctl(const std::vector<std::string>& args, const std::vector<std::s
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_adddup2(&actions, out_pipe[1], 1);
     posix_spawn_file_actions_adddup2(&actions, err_pipe[1], 2);
-    if (!options.working_directory.empty()) {
-        posix_spawn_file_actions_addchdir_np(&actions, options.working_directory.c_str());
-    }
 
     std::vector<std::string> argv_text = {TARVOLT_CTL_PATH};
     argv_text.insert(argv_text.end(), args.begin(), args.end());
@@ -45,28 +60,11 @@ RunResult run_ctl(const std::vector<std::string>& args, const std::vector<std::s
     ::close(err_pipe[1]);
     if (rc != 0) throw std::runtime_error("could not start tarvolt-ctl");
 
+    // Both streams are read to their end, whoever else still holds them.
     RunResult result;
-    std::vector<pollfd> fds;
-    if (!options.stdout_closed) fds.push_back({out_pipe[0], POLLIN, 0});
-    fds.push_back({err_pipe[0], POLLIN, 0});
-    while (!fds.empty()) {
-        if (::poll(fds.data(), fds.size(), -1) < 0 && errno != EINTR) break;
-        for (std::size_t i = 0; i < fds.size();) {
-            if (fds[i].revents == 0) {
-                ++i;
-                continue;
-            }
-            char buf[65536];
-            const ssize_t n = ::read(fds[i].fd, buf, sizeof buf);
-            if (n > 0) {
-                (fds[i].fd == err_pipe[0] ? result.err : result.out).append(buf, static_cast<std::size_t>(n));
-                ++i;
-            } else {
-                ::close(fds[i].fd);
-                fds.erase(fds.begin() + static_cast<std::ptrdiff_t>(i));
-            }
-        }
-    }
+    std::thread err_reader([&] { result.err = read_to_end(err_pipe[0]); });
+    if (!options.stdout_closed) result.out = read_to_end(out_pipe[0]);
+    err_reader.join();
     int status = 0;
     while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }

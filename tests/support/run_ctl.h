@@ -15,7 +15,6 @@ struct RunResult {
 
 struct RunOptions {
     bool stdout_closed = false;  // the reader of standard output went away
-    std::string working_directory;
 };
 
 // `env` holds "NAME=value" entries; PATH is added from this process.

@@ -76,15 +76,5 @@ TEST(ParseJson, ManyKeysAndRepeatsStayLinear) {
     EXPECT_EQ(p.value->at("k0"), 100000);
 }
 
-TEST(CompactText, EscapesOnlyWhatJsonNeeds) {
-    Json v = Json::object();
-    v["s"] = "q\" b\\ \b\t\n\f\r \x01\x1f\x7f / caf\u00e9";
-    v["t"] = true;
-    v["n"] = nullptr;
-    v["l"] = Json::array({"a"});
-    EXPECT_EQ(to_compact_text(v),
-              "{\"s\":\"q\\\" b\\\\ \\b\\t\\n\\f\\r \\u0001\\u001f\x7f / caf\u00e9\",\"t\":true,\"n\":null,\"l\":[\"a\"]}");
-}
-
 }  // namespace
 }  // namespace tv

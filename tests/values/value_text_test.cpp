@@ -1,3 +1,5 @@
+#include "support/outcome.h"
+#include "values/guarded_list.h"
 #include "values/output_frame.h"
 #include "values/value_text.h"
 
@@ -6,11 +8,8 @@
 namespace tv {
 namespace {
 
-Json parsed(std::string_view text) {
-    JsonParse p = parse_json(text);
-    EXPECT_TRUE(p.value) << text << ": " << p.error;
-    return p.value ? *p.value : Json();
-}
+using tvtest::failure_of;
+using tvtest::parse_or_fail;
 
 TEST(ValueText, FollowsTheReadersNumberKinds) {
     const std::pair<const char*, const char*> cases[] = {
@@ -28,10 +27,14 @@ TEST(ValueText, FollowsTheReadersNumberKinds) {
         {"[[],[[]]]", ","},
         {"{\"a\":1}", "[object Object]"},
     };
-    for (const auto& [json, text] : cases) EXPECT_EQ(value_text(parsed(json)), text) << json;
+    for (const auto& [json, text] : cases) EXPECT_EQ(value_text(parse_or_fail(json)), text) << json;
     EXPECT_EQ(value_text(nullptr), "undefined");
-    EXPECT_EQ(join_texts(parsed("[\"a\",null,3,[1,2],{}]")), "a, null, 3, 1,2, [object Object]");
-    EXPECT_EQ(join_texts(parsed("[]")), "");
+    EXPECT_EQ(join_texts(parse_or_fail("[\"a\",null,3,[1,2],{}]")), "a, null, 3, 1,2, [object Object]");
+    EXPECT_EQ(join_texts(parse_or_fail("[]")), "");
+    // Only an object's own member is read; anything else holds nothing.
+    const Json list = parse_or_fail("[{\"a\":1}]");
+    EXPECT_EQ(read_property(list, "a"), nullptr);
+    EXPECT_EQ(read_property(nullptr, "a"), nullptr);
 }
 
 TEST(IsTruthy, LikeTheAppsOwnClient) {
@@ -41,22 +44,47 @@ TEST(IsTruthy, LikeTheAppsOwnClient) {
         {"{}", true},
     };
     for (const auto& [json, truthy] : cases) {
-        const Json v = parsed(json);
+        const Json v = parse_or_fail(json);
         EXPECT_EQ(is_truthy(&v), truthy) << json;
     }
     EXPECT_FALSE(is_truthy(nullptr));
 }
 
-// The common lines are pinned by the rendered runs; these are the edges.
 TEST(PendingLine, NamesOnlyWhatReallyWaits) {
-    const std::pair<const char*, const char*> cases[] = {
+    const std::string unread = "report(s) NOT read yet - run \"tarvolt-ctl inbox\", then \"tarvolt-ctl ack\"";
+    const std::pair<const char*, std::string> cases[] = {
         {R"({"pending":[1]})", ""},
         {R"({"pending":{"unreadReports":"3","runningTasks":0,"degraded":1}})", ""},
-        {R"({"pending":{"unreadReports":0.5}})",
-         "\npending: 0.5 report(s) NOT read yet - run \"tarvolt-ctl inbox\", then \"tarvolt-ctl ack\""},
+        {R"({"pending":{"degraded":true,"runningTasks":2,"unreadReports":1}})",
+         "\npending: 1 " + unread +
+             "; 2 task(s) still running; the workstation journal could not be written, so this ledger is incomplete"},
+        {R"({"pending":{"unreadReports":0.5}})", "\npending: 0.5 " + unread},
         {R"({"pending":{"runningTasks":3.0,"unreadReports":-1}})", "\npending: 3 task(s) still running"},
     };
-    for (const auto& [json, line] : cases) EXPECT_EQ(pending_line(parsed(json)), line) << json;
+    for (const auto& [json, line] : cases) EXPECT_EQ(pending_line(parse_or_fail(json)), line) << json;
+}
+
+// The messages of list reads that meet the wrong shape; each renderer pins
+// only its own wrong-kind texts and the order of its reads.
+TEST(GuardedList, EndsTheRunOnWrongShapes) {
+    const std::string not_iterable = "responseBody.l is not iterable";
+    const struct {
+        const char* reply;
+        std::string counted, walked, nested;
+    } cases[] = {
+        {R"({})", "Cannot read properties of undefined (reading 'length')", not_iterable,
+         "Cannot read properties of undefined (reading 'first')"},
+        {R"({"l":null})", "Cannot read properties of null (reading 'length')", not_iterable,
+         "Cannot read properties of null (reading 'first')"},
+        {R"({"l":"x"})", "wrong kind", not_iterable, "<no failure>"},
+        {R"({"l":[]})", "<no failure>", "<no failure>", "<no failure>"},
+    };
+    for (const auto& c : cases) {
+        const Json v = parse_or_fail(c.reply);
+        EXPECT_EQ(failure_of([&] { counted_list(&v, "l", "wrong kind"); }), c.counted) << c.reply;
+        EXPECT_EQ(failure_of([&] { walked_list(&v, "l"); }), c.walked) << c.reply;
+        EXPECT_EQ(failure_of([&] { nested_holder(&v, "l", "first"); }), c.nested) << c.reply;
+    }
 }
 
 }  // namespace
