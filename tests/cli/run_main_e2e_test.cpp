@@ -35,6 +35,9 @@ TEST(RunMain, HelpUsageAndEnvironmentErrors) {
          "missing TARVOLT_CTL_TOKEN; run this inside a tarvolt terminal"},
         {{"list"}, {"TARVOLT_CTL_PORT=1", "TARVOLT_CTL_TOKEN=t"}, 1, "",
          "missing TARVOLT_TERMINAL_NAME; run this inside a tarvolt terminal"},
+        // A line break would end the token's header and start another.
+        {{"list"}, {"TARVOLT_CTL_PORT=1", "TARVOLT_CTL_TOKEN=t\r\nx-evil: 1", "TARVOLT_TERMINAL_NAME=n"}, 1, "",
+         "TARVOLT_CTL_TOKEN holds a line break, which a request header cannot carry"},
         {{"list"}, {"TARVOLT_CTL_PORT=65536", "TARVOLT_CTL_TOKEN=t", "TARVOLT_TERMINAL_NAME=n"}, 1, "",
          "Port should be >= 0 and < 65536. Received type number (65536)."},
     };

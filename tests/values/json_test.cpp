@@ -28,6 +28,11 @@ TEST(ParseJson, ErrorsSayWhatAndWhere) {
         {"{1:2}", "key must be a string at line 1 column 2"},
         {"{\"a\" 2}", "expected `:` at line 1 column 6"},
         {"[1 2]", "expected `,` or `]` at line 1 column 4"},
+        // A word token is reported where it begins, not where earlier text did.
+        {"{\"ok\":true}true", "trailing characters at line 1 column 12"},
+        {"{\"ok\" true}", "expected `:` at line 1 column 7"},
+        {"[1 false]", "expected `,` or `]` at line 1 column 4"},
+        {"[1,\ntrue null]", "expected `,` or `]` at line 2 column 6"},
         {"{\"a\":1 \"b\"}", "expected `,` or `}` at line 1 column 8"},
         {"1e400", "number out of range at line 1 column 5"},
         {"[\"a\x01\"]", "control character (\\u0000-\\u001F) found while parsing a string at line 1 column 4"},
