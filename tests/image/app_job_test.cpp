@@ -1,9 +1,9 @@
 #include "image/app_job.h"
 #include "image/image_attempt.h"
+#include "support/scratch_dir.h"
 #include "support/scripted_job.h"
 
-#include <deque>
-#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 
 namespace tv {
@@ -36,11 +36,10 @@ TEST(AppJob, SendsStartThenPollsEveryTwoSecondsUntilItFails) {
     EXPECT_FALSE(out.delivered);
     EXPECT_EQ(out.reason, "refused the request; content policy\n");
     ASSERT_EQ(app.sent.size(), 5u);
-    EXPECT_EQ(app.sent[0],
-              R"({"command":"image","from":"pane-1","phase":"api-start","api":"or-1","prompt":"a \"red\" kite","path":"/o/x.png"})");
     EXPECT_EQ(app.sent[1], R"({"command":"image","from":"pane-1","phase":"api-poll","jobId":"j-7"})");
     EXPECT_EQ(app.sent[4], app.sent[1]);
-    // Each poll comes 2 s after the previous answer.
+    // The start is pinned by the image command's runs. Each poll comes 2 s
+    // after the previous answer.
     EXPECT_EQ(app.sent_at[1], 2250ms);
     EXPECT_EQ(app.sent_at[2], 4500ms);
 }
@@ -77,6 +76,18 @@ TEST(AppJob, TurnsEveryOtherEndIntoItsReason) {
         const AttemptOutcome out = run_app_job(image_api_job(api_attempt(1000), "p", path), "o", app.ports());
         EXPECT_FALSE(out.delivered);
         EXPECT_EQ(out.reason, reason) << texts.back();
+    }
+
+    // Success counts only with a non-empty regular file at the path.
+    const tvtest::ScratchDir dir("app-job");
+    const std::string file = (dir / "x.png").string();
+    for (const std::string bytes : {"", "png"}) {
+        std::ofstream(file) << bytes;
+        ScriptedApp app;
+        app.replies = {reply(R"({"ok":true,"jobId":"j"})"), reply(R"({"ok":true,"status":"succeeded"})")};
+        const AttemptOutcome out = run_app_job(image_api_job(api_attempt(1000), "p", file), "o", app.ports());
+        EXPECT_EQ(out.delivered, !bytes.empty());
+        EXPECT_EQ(out.reason, bytes.empty() ? "reported success but wrote no file at " + file : "");
     }
 
     ScriptedApp down;
