@@ -12,7 +12,7 @@ namespace {
 TEST(NonNegativeInteger, TakesOnlyUnsignedLiterals) {
     const std::pair<const char*, std::optional<std::uint64_t>> cases[] = {
         {"18446744073709551615", std::numeric_limits<std::uint64_t>::max()},
-        {"-0", std::nullopt},
+        {"-1", std::nullopt},
         {"300000.0", std::nullopt},
         {"\"300000\"", std::nullopt},
     };

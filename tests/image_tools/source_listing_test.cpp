@@ -98,8 +98,8 @@ TEST(SourceListing, FailuresEndWithOneSentence) {
 
 // Widths come from byte lengths; the padding counts characters.
 TEST(SourceLines, AlignsOnTheLongestByteLength) {
-    EXPECT_EQ(source_lines({{"id", "n", "s", 1}, {"\u00e9", "\u00e9", "t", 255}}),
-              "    1  id  n   s\n    255  \u00e9   \u00e9   t");
+    EXPECT_EQ(source_lines({{"id", "n", "s", 1}, {"\u00e9\u00e9", "\u00e9", "t", 255}}),
+              "    1  id    n   s\n    255  \u00e9\u00e9    \u00e9   t");
 }
 
 }  // namespace

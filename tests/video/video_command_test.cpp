@@ -114,7 +114,7 @@ TEST_F(VideoCommand, EveryApiFailingEndsWithWhatEachAnswered) {
         const std::string phase = body.value("phase", "");
         if (phase == "plan") {
             return tvtest::json_answer(R"({"ok":true,"outputPath":")" + path_ + R"(","registeredApiCount":3,"attempts":[
-                {"kind":"api","apiId":"a1","apiName":"Sora","timeoutMs":0,"pollIntervalMs":0}]})");
+                {"kind":"api","apiId":"a1","apiName":"Sora","timeoutMs":0,"pollIntervalMs":2500}]})");
         }
         if (phase == "api-start") return tvtest::json_answer(R"({"ok":false,"error":")" + long_reason + R"("})");
         return tvtest::json_answer(R"({"ok":true})");
@@ -124,7 +124,7 @@ TEST_F(VideoCommand, EveryApiFailingEndsWithWhatEachAnswered) {
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err, notice +
                          "tarvolt-ctl: [1/1] generating with registered API Sora, model default model, up to 1 min, "
-                         "checking every 1s; writing " + path_ + "\n"
+                         "checking every 2s; writing " + path_ + "\n"
                          "tarvolt-ctl: Sora " + long_reason + "\n"
                          "tarvolt-ctl: no registered video API delivered a file for this prompt. What each one answered:\n"
                          "  1. registered API Sora, model default model: " + std::string(600, 'x') +
