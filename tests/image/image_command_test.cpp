@@ -138,17 +138,6 @@ TEST_F(ImageCommand, NamesTheOneSourceThatWasAskedFor) {
     }
 }
 
-// The whole plan is read before anything runs.
-TEST_F(ImageCommand, StopsBeforeAnyAttemptOnABadPlan) {
-    ImageApp app(plan({tool("codex-image", "Codex", draw()), {{"kind", "API"}, {"timeoutMs", 1}}}), {});
-    const tvtest::RunResult r = app.run({"--prompt", "kite"});
-    EXPECT_EQ(r.err, "tarvolt-ctl: an image attempt carries no \"kind\" this client understands\n");
-    EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(app.bodies().size(), 1u);
-    EXPECT_FALSE(fs::exists(path_));
-}
-
 TEST_F(ImageCommand, EndsTheRunWhenNoShellCanBeStarted) {
     ImageApp app(plan({tool("codex-image", "Codex", draw()), api("or-1", "OpenRouter")}), {});
     // Found before the PATH that run_ctl appends.
