@@ -85,7 +85,7 @@ protected:
     const fs::path& dir_ = scratch_.path();
     std::string path_;
 };
-// Runs that wait for a tool's time limit or an API job's 2 s polls.
+// Runs that wait for a tool's time limit.
 using ImageCommandSlow = ImageCommand;
 
 TEST_F(ImageCommand, PrintsOnlyThePathOfTheFileTheToolDrew) {
@@ -103,6 +103,48 @@ TEST_F(ImageCommand, PrintsOnlyThePathOfTheFileTheToolDrew) {
               (std::vector<std::string>{
                   R"({"command":"image","from":"pane-2","phase":"plan","prompt":"a red kite","out":"k.png","tool":"codex-image"})",
                   R"({"command":"image","from":"pane-2","phase":"record","path":")" + path_ + R"("})"}));
+}
+
+TEST_F(ImageCommand, FallsBackAlongTheChainAndListsEveryAnswer) {
+    std::ofstream(path_) << "stale";
+    ImageApp app(plan({tool("codex-image", "Codex", "true"), api("or-1", "OpenRouter"), api("fal", "Fal")}),
+                 {{"failure",
+                   [](const Json& b) {
+                       return b.contains("tool") ? R"({"ok":false,"error":"journal full"})" : R"({"ok":true})";
+                   }},
+                  {"api-start", [](const Json& b) {
+                       return b["api"] == "fal" ? R"({"ok":false,"error":"402 Payment Required \n"})"
+                                                : R"({"ok":false,"error":"no credit left"})";
+                   }}});
+    const tvtest::RunResult r = app.run({"--prompt", "kite"});
+    const std::string tool_reason = "exited cleanly but wrote no file at " + path_ + "; the tool printed nothing on stderr";
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.status, 1);
+    // The API notice comes once, before the first API.
+    EXPECT_EQ(r.err, progress(1, 3, "local tool Codex, model m-codex-image") +
+                         "tarvolt-ctl: could not report the failed image attempt: journal full\n"
+                         "tarvolt-ctl: Codex " + tool_reason + "\n"
+                         "tarvolt-ctl: falling back to registered API OpenRouter\n" +
+                         notice + progress(2, 3, "registered API OpenRouter, model openai/gpt-5-image") +
+                         "tarvolt-ctl: OpenRouter no credit left\n"
+                         "tarvolt-ctl: falling back to registered API Fal\n" +
+                         progress(3, 3, "registered API Fal, model openai/gpt-5-image") +
+                         "tarvolt-ctl: Fal 402 Payment Required \n\n"
+                         "tarvolt-ctl: no image source delivered a file for this prompt. What each one answered:\n"
+                         "  1. local tool Codex, model m-codex-image: " + tool_reason + "\n"
+                         "  2. registered API OpenRouter, model openai/gpt-5-image: no credit left\n"
+                         "  3. registered API Fal, model openai/gpt-5-image: 402 Payment Required\n"
+                         "The registered image API above was the last resort and it did not deliver either.\n" +
+                         last_line);
+    const std::vector<std::string> bodies = app.bodies();
+    ASSERT_EQ(bodies.size(), 6u);
+    EXPECT_EQ(bodies[1], R"({"command":"image","from":"pane-2","phase":"failure","tool":"codex-image","detail":")" +
+                             tool_reason + R"("})");
+    EXPECT_EQ(bodies[2],
+              R"({"command":"image","from":"pane-2","phase":"api-start","api":"or-1","prompt":"kite","path":")" +
+                  path_ + R"("})");
+    EXPECT_EQ(bodies[5],
+              R"({"command":"image","from":"pane-2","phase":"failure","api":"fal","detail":"402 Payment Required \n"})");
 }
 
 TEST_F(ImageCommand, NamesTheOneSourceThatWasAskedFor) {
@@ -147,53 +189,6 @@ TEST_F(ImageCommand, EndsTheRunWhenNoShellCanBeStarted) {
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(app.bodies().size(), 1u);  // neither a failure report nor a fallback
-}
-
-TEST_F(ImageCommandSlow, FallsBackAlongTheChainAndListsEveryAnswer) {
-    std::ofstream(path_) << "stale";
-    ImageApp app(plan({tool("codex-image", "Codex", "true"), api("or-1", "OpenRouter"), api("fal", "Fal")}),
-                 {{"failure",
-                   [](const Json& b) {
-                       return b.contains("tool") ? R"({"ok":false,"error":"journal full"})" : R"({"ok":true})";
-                   }},
-                  {"api-start",
-                   [](const Json& b) {
-                       return b["api"] == "fal" ? R"({"ok":true,"jobId":"job-1"})"
-                                                : R"({"ok":false,"error":"no credit left"})";
-                   }},
-                  {"api-poll", [](const Json&) {
-                       return R"({"ok":true,"status":"failed","detail":"402 Payment Required \n"})";
-                   }}});
-    const tvtest::RunResult r = app.run({"--prompt", "kite"});
-    const std::string tool_reason = "exited cleanly but wrote no file at " + path_ + "; the tool printed nothing on stderr";
-    EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.status, 1);
-    // The API notice comes once, before the first API.
-    EXPECT_EQ(r.err, progress(1, 3, "local tool Codex, model m-codex-image") +
-                         "tarvolt-ctl: could not report the failed image attempt: journal full\n"
-                         "tarvolt-ctl: Codex " + tool_reason + "\n"
-                         "tarvolt-ctl: falling back to registered API OpenRouter\n" +
-                         notice + progress(2, 3, "registered API OpenRouter, model openai/gpt-5-image") +
-                         "tarvolt-ctl: OpenRouter no credit left\n"
-                         "tarvolt-ctl: falling back to registered API Fal\n" +
-                         progress(3, 3, "registered API Fal, model openai/gpt-5-image") +
-                         "tarvolt-ctl: Fal refused the request; 402 Payment Required \n\n"
-                         "tarvolt-ctl: no image source delivered a file for this prompt. What each one answered:\n"
-                         "  1. local tool Codex, model m-codex-image: " + tool_reason + "\n"
-                         "  2. registered API OpenRouter, model openai/gpt-5-image: no credit left\n"
-                         "  3. registered API Fal, model openai/gpt-5-image: refused the request; 402 Payment "
-                         "Required\n"
-                         "The registered image API above was the last resort and it did not deliver either.\n" +
-                         last_line);
-    const std::vector<std::string> bodies = app.bodies();
-    ASSERT_EQ(bodies.size(), 7u);
-    EXPECT_EQ(bodies[1], R"({"command":"image","from":"pane-2","phase":"failure","tool":"codex-image","detail":")" +
-                             tool_reason + R"("})");
-    EXPECT_EQ(bodies[2],
-              R"({"command":"image","from":"pane-2","phase":"api-start","api":"or-1","prompt":"kite","path":")" +
-                  path_ + R"("})");
-    EXPECT_EQ(bodies[6],
-              R"({"command":"image","from":"pane-2","phase":"failure","api":"fal","detail":"refused the request; 402 Payment Required \n"})");
 }
 
 TEST_F(ImageCommandSlow, StopsAToolAtItsLimitAndListsEveryToolOfANamedChain) {

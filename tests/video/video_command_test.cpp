@@ -89,7 +89,9 @@ TEST_F(VideoCommandSlow, FallsBackThenDelivers) {
         if (phase == "failure") return tvtest::json_answer(R"({"ok":false,"error":"ledger locked"})");
         return tvtest::json_answer(R"({"ok":false})");
     });
+    const auto start = std::chrono::steady_clock::now();
     const auto r = tvtest::run_ctl({"video", "--prompt", "a kite", "--out", "clip.mp4"}, tvtest::pane_env(app.port(), "pane-3"));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 2s);  // one poll interval before each poll
     EXPECT_EQ(r.out, path_ + "\n");
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, notice +
