@@ -71,7 +71,8 @@ TEST_F(LocalToolRunner, JudgesExitStatusFileAndStandardError) {
         EXPECT_EQ(outcome.reason, reason) << command_line;
     }
     // A limit beyond the clock's range is held at its end, not wrapped round.
-    EXPECT_EQ(run("exit 7", std::numeric_limits<std::uint64_t>::max()).reason, "failed with exit code 7; " + nothing);
+    EXPECT_EQ(run("sleep 0.1; exit 7", std::numeric_limits<std::uint64_t>::max()).reason,
+              "failed with exit code 7; " + nothing);
     ShellRun timed_out;
     timed_out.timed_out = true;
     EXPECT_EQ(judge_tool_run(timed_out, 2, o).reason,
