@@ -1,9 +1,9 @@
 #include "image/app_job.h"
 #include "image/image_attempt.h"
+#include "support/scratch_dir.h"
 #include "support/scripted_job.h"
 
-#include <deque>
-#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 
 namespace tv {
@@ -13,7 +13,6 @@ using tvtest::reply;
 using tvtest::ScriptedApp;
 
 using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
 
 ImageAttempt api_attempt(std::uint64_t timeout_ms) {
     ImageAttempt a;
@@ -24,7 +23,7 @@ ImageAttempt api_attempt(std::uint64_t timeout_ms) {
     return a;
 }
 
-std::string no_file() { return (std::filesystem::path(testing::TempDir()) / "app-job-none.png").string(); }
+constexpr const char* no_file = "/nowhere/x.png";
 
 TEST(AppJob, SendsStartThenPollsEveryTwoSecondsUntilItFails) {
     ScriptedApp app;
@@ -36,11 +35,10 @@ TEST(AppJob, SendsStartThenPollsEveryTwoSecondsUntilItFails) {
     EXPECT_FALSE(out.delivered);
     EXPECT_EQ(out.reason, "refused the request; content policy\n");
     ASSERT_EQ(app.sent.size(), 5u);
-    EXPECT_EQ(app.sent[0],
-              R"({"command":"image","from":"pane-1","phase":"api-start","api":"or-1","prompt":"a \"red\" kite","path":"/o/x.png"})");
     EXPECT_EQ(app.sent[1], R"({"command":"image","from":"pane-1","phase":"api-poll","jobId":"j-7"})");
     EXPECT_EQ(app.sent[4], app.sent[1]);
-    // Each poll comes 2 s after the previous answer.
+    // The start is pinned by the image command's runs. Each poll comes 2 s
+    // after the previous answer.
     EXPECT_EQ(app.sent_at[1], 2250ms);
     EXPECT_EQ(app.sent_at[2], 4500ms);
 }
@@ -52,7 +50,7 @@ TEST(AppJob, EndsOnTheFirstPollAnsweredAtTimeoutPlusGrace) {
         app.replies = {reply(R"({"ok":true,"jobId":"j"})"), reply(R"({"ok":true,"status":"SUCCEEDED"})")};
         app.request_time = 0ms;
         const AttemptOutcome out =
-            run_app_job(image_api_job(api_attempt(timeout_ms), "p", no_file()), "o", app.ports());
+            run_app_job(image_api_job(api_attempt(timeout_ms), "p", no_file), "o", app.ports());
         EXPECT_EQ(out.reason, std::string("was still running after ") + minutes +
                                   " minute(s), so this caller stopped waiting");
         // Polls at 2 s, 4 s, ...: the first at or past timeout + 30 s is the last.
@@ -62,26 +60,36 @@ TEST(AppJob, EndsOnTheFirstPollAnsweredAtTimeoutPlusGrace) {
 }
 
 TEST(AppJob, TurnsEveryOtherEndIntoItsReason) {
-    const std::string path = no_file();
     const std::pair<std::vector<std::string>, std::string> cases[] = {
-        {{R"({"ok":"true","error":""})"}, ""},
-        {{R"({"ok":true})"}, "the tarvolt started no job for this API"},
+        {{R"({"ok":false,"error":"busy"})"}, "busy"},
         {{R"({"ok":true,"jobId":""})"}, "the tarvolt started no job for this API"},
-        {{R"({"ok":true,"jobId":"j"})", R"({"ok":false,"error":{"m":1}})"}, "unknown tarvolt error"},
+        {{R"({"ok":true,"jobId":"j"})", R"({"ok":false})"}, "unknown tarvolt error"},
         {{R"({"ok":true,"jobId":"j"})", R"({"ok":true,"status":"failed","detail":7})"},
          "refused the request; the API gave no reason"},
     };
     for (const auto& [texts, reason] : cases) {
         ScriptedApp app;
         for (const auto& t : texts) app.replies.push_back(reply(t));
-        const AttemptOutcome out = run_app_job(image_api_job(api_attempt(1000), "p", path), "o", app.ports());
+        const AttemptOutcome out = run_app_job(image_api_job(api_attempt(1000), "p", no_file), "o", app.ports());
         EXPECT_FALSE(out.delivered);
         EXPECT_EQ(out.reason, reason) << texts.back();
     }
 
+    // Success counts only with a non-empty regular file at the path.
+    const tvtest::ScratchDir dir("app-job");
+    const std::string file = (dir / "x.png").string();
+    for (const std::string bytes : {"", "png"}) {
+        std::ofstream(file) << bytes;
+        ScriptedApp app;
+        app.replies = {reply(R"({"ok":true,"jobId":"j"})"), reply(R"({"ok":true,"status":"succeeded"})")};
+        const AttemptOutcome out = run_app_job(image_api_job(api_attempt(1000), "p", file), "o", app.ports());
+        EXPECT_EQ(out.delivered, !bytes.empty());
+        EXPECT_EQ(out.reason, bytes.empty() ? "reported success but wrote no file at " + file : "");
+    }
+
     ScriptedApp down;
     down.replies = {ControlReply{std::nullopt, "could not talk to the tarvolt on port 9: connect ECONNREFUSED"}};
-    EXPECT_EQ(run_app_job(image_api_job(api_attempt(1000), "p", path), "o", down.ports()).reason,
+    EXPECT_EQ(run_app_job(image_api_job(api_attempt(1000), "p", no_file), "o", down.ports()).reason,
               "could not talk to the tarvolt on port 9: connect ECONNREFUSED");
 }
 

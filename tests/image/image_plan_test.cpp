@@ -1,29 +1,15 @@
-#include "base/fail.h"
 #include "image/image_plan.h"
+#include "support/outcome.h"
 
 #include <gtest/gtest.h>
 
 namespace tv {
 namespace {
 
-Json json(const std::string& text) {
-    JsonParse parsed = parse_json(text);
-    EXPECT_TRUE(parsed.value) << text;
-    return parsed.value ? *parsed.value : Json();
-}
-
-std::string failure_of(const std::string& reply) {
-    try {
-        read_image_plan(json(reply));
-    } catch (const Failure& f) {
-        return f.message;
-    }
-    return "(read)";
-}
+using tvtest::parse_or_fail;
 
 constexpr const char* tool =
     R"({"kind":"command","timeoutMs":1000,"imageCliId":"codex-image","toolName":"Codex","model":"gpt-image-1","commandLine":"true"})";
-constexpr const char* api = R"({"kind":"api","timeoutMs":1000,"apiId":"or-1","apiName":"OpenRouter"})";
 
 std::string plan(const std::string& entries, const std::string& rest = R"(,"outputPath":"/tmp/x.png")") {
     return R"({"ok":true,"attempts":[)" + entries + "]" + rest + "}";
@@ -51,16 +37,18 @@ TEST(ReadImagePlan, StopsAtTheFirstFaultInCheckingOrder) {
         {plan("", ""), "the tarvolt image plan carries no tool to run"},
         {plan(tool, R"(,"outputPath":"")"), "the tarvolt image plan carries no \"outputPath\""},
     };
-    for (const auto& [reply, message] : cases) EXPECT_EQ(failure_of(reply), message) << reply;
+    for (const auto& [reply, message] : cases) {
+        EXPECT_EQ(tvtest::failure_of([&] { read_image_plan(parse_or_fail(reply)); }), message) << reply;
+    }
 }
 
 // What the image command's runs do not show: the defaults.
 TEST(ReadImagePlan, FillsTheDefaults) {
-    const ImagePlan p = read_image_plan(json(
-        plan(std::string(api) + R"(,{"kind":"api","timeoutMs":1,"apiId":"b","apiName":"B","model":""})",
+    const ImagePlan p = read_image_plan(parse_or_fail(
+        plan(R"({"kind":"api","timeoutMs":1,"apiId":"a","apiName":"A"},{"kind":"api","timeoutMs":1,"apiId":"b","apiName":"B","model":""})",
              R"(,"outputPath":"/x","registeredApiCount":-2)")));
     ASSERT_EQ(p.attempts.size(), 2u);
-    EXPECT_EQ(attempt_label(p.attempts[0]), "registered API OpenRouter, model default model");
+    EXPECT_EQ(attempt_label(p.attempts[0]), "registered API A, model default model");
     EXPECT_EQ(attempt_label(p.attempts[1]), "registered API B, model default model");
     EXPECT_EQ(p.registered_api_count, 0u);
 }

@@ -18,7 +18,4 @@ inline std::string rendered(tv::Renderer render, std::string_view reply_text) {
     return failure == "<no failure>" ? body : "fail: " + failure;
 }
 
-// The video tests still call parse_or_fail by this name.
-inline tv::Json reply_from(std::string_view json_text) { return parse_or_fail(json_text); }
-
 }  // namespace tvtest

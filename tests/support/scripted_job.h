@@ -3,6 +3,7 @@
 #pragma once
 
 #include "image/app_job.h"
+#include "support/outcome.h"
 
 #include <chrono>
 #include <deque>
@@ -38,6 +39,6 @@ struct ScriptedApp {
     }
 };
 
-inline tv::ControlReply reply(const std::string& text) { return {tv::parse_json(text).value, {}}; }
+inline tv::ControlReply reply(const std::string& text) { return {parse_or_fail(text), {}}; }
 
 }  // namespace tvtest
