@@ -1,0 +1,94 @@
+// An app that breaks the connection while answering: wherever it stops, the
+// run ends in one sentence with nothing on standard output, or, when the
+// whole body had arrived, in the proper result.
+#include "support/fake_app.h"
+#include "support/faulty_app.h"
+#include "support/run_ctl.h"
+
+#include <gtest/gtest.h>
+#include <regex>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+const std::string reply_body = R"({"ok":true,"terminalName":"api-2","cliId":"codex","model":"gpt-5",)"
+                               R"("mcpWarnings":["fs missing"],"pending":{"runningTasks":1}})";
+const std::vector<std::string> spawn_args = {"spawn", "--task", "t"};
+const std::string result =
+    "subterminal created: api-2 (cli codex, model gpt-5)\nwarning: fs missing\n"
+    "pending: 1 task(s) still running\n";
+
+std::string chunked(const std::string& body) {
+    std::string bytes = "HTTP/1.1 200 OK\r\ntransfer-encoding: chunked\r\nconnection: close\r\n\r\n";
+    for (std::size_t at = 0; at < body.size(); at += 40) {
+        const std::string part = body.substr(at, 40);
+        char size[16];
+        std::snprintf(size, sizeof size, "%zx\r\n", part.size());
+        bytes += size + part + "\r\n";
+    }
+    return bytes + "0\r\n\r\n";
+}
+
+TEST(TransportFaults, EveryCutOfAReplyEndsInASentenceOrTheResult) {
+    const std::regex cut_short(
+        "tarvolt-ctl: invalid response from the tarvolt: EOF while parsing (a value|an object|a string|a list) at "
+        "line 1 column [0-9]+\n");
+    const std::string with_length = tvtest::json_answer(reply_body).bytes;
+    const std::string with_chunks = chunked(reply_body);
+    const struct {
+        std::string bytes;
+        std::size_t complete_from;  // the shortest cut that holds the whole body
+    } replies[] = {
+        {with_length, with_length.size()},
+        {with_chunks, with_chunks.size() - std::string("\r\n0\r\n\r\n").size()},
+    };
+    for (const auto& reply : replies) {
+        std::size_t results = 0;
+        for (std::size_t cut = 0; cut <= reply.bytes.size(); ++cut) {
+            tvtest::FakeApp app({tvtest::Answer{reply.bytes.substr(0, cut)}});
+            const auto r = tvtest::run_ctl(spawn_args, tvtest::pane_env(app.port()));
+            if (cut >= reply.complete_from) {
+                ++results;
+                EXPECT_EQ(r.status, 0) << cut;
+                EXPECT_EQ(r.out, result) << cut;
+                EXPECT_EQ(r.err, "") << cut;
+            } else {
+                EXPECT_EQ(r.status, 1) << cut;
+                EXPECT_EQ(r.out, "") << cut;
+                EXPECT_TRUE(std::regex_match(r.err, cut_short)) << cut << ": " << r.err;
+            }
+        }
+        EXPECT_GE(results, 1u);
+    }
+}
+
+TEST(TransportFaults, AResetIsATransportErrorWhereverItComes) {
+    const std::string bytes = tvtest::json_answer(reply_body).bytes;
+    const std::size_t head = bytes.find("\r\n\r\n") + 4;
+    for (const std::size_t cut : {std::size_t{0}, head / 2, head, head + 20, bytes.size()}) {
+        tvtest::FaultyApp app([&](const std::string&) { return tvtest::Wire{bytes.substr(0, cut), 0ms, true}; });
+        const auto r = tvtest::run_ctl(spawn_args, tvtest::pane_env(app.port()));
+        EXPECT_EQ(r.status, 1) << cut;
+        EXPECT_EQ(r.out, "") << cut;
+        EXPECT_EQ(r.err, "tarvolt-ctl: could not talk to the tarvolt on port " + std::to_string(app.port()) +
+                             ": Connection reset by peer (os error 104)\n")
+            << cut;
+    }
+}
+
+// The 10 s limit holds for each read, not for the whole reply.
+TEST(TransportFaultsSlow, ADrippingReplyLongerThanTheLimitArrivesWhole) {
+    const std::string bytes = tvtest::json_answer(reply_body).bytes;
+    const auto gap = 10'500ms / bytes.size() + 1ms;
+    ASSERT_LE(gap, 100ms);
+    tvtest::FaultyApp app([&](const std::string&) { return tvtest::Wire{bytes, gap}; });
+    const auto start = std::chrono::steady_clock::now();
+    const auto r = tvtest::run_ctl(spawn_args, tvtest::pane_env(app.port()));
+    EXPECT_GT(std::chrono::steady_clock::now() - start, 10s);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out, result);
+    EXPECT_EQ(r.status, 0);
+}
+
+}  // namespace
