@@ -1,7 +1,7 @@
 // The HTTP response decoder on arbitrary bytes: never fails, and both forms
 // give the same body, never longer than the response.
-#include "check.h"
 #include "http_client/http_response.h"
+#include "check.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // Every renderer and the output frame on arbitrary replies: a body or a
 // Failure, and nothing else escapes. The first byte picks the renderer.
-#include "base/fail.h"
 #include "render/render.h"
+#include "base/fail.h"
 #include "values/json.h"
 #include "values/output_frame.h"
 
@@ -13,8 +13,9 @@
 namespace {
 
 constexpr std::array<std::string_view, 21> commands = {
-    "spawn", "send",   "standby", "resume", "close", "done",   "progress",      "artifact", "request", "note", "inbox",
-    "ack",   "status", "list",    "brief",  "merge", "models", "skills", "quota", "install-skill", "history"};
+    "spawn",    "send",    "standby", "resume", "close", "done",          "progress",
+    "artifact", "request", "note",    "inbox",  "ack",   "status",        "list",
+    "brief",    "merge",   "models",  "skills", "quota", "install-skill", "history"};
 
 }  // namespace
 
