@@ -12,13 +12,18 @@ bool is_white_space(char32_t c) {
 
 namespace {
 
+// A sequence cut short by the end of the text is not white space, so that
+// bytes that are not UTF-8 never move the ends past each other.
+bool white_at(std::string_view text, std::size_t pos, std::size_t& next) {
+    next = pos;
+    const char32_t c = next_scalar(text, next);
+    return next <= text.size() && is_white_space(c);
+}
+
 std::size_t leading_end(std::string_view text) {
     std::size_t pos = 0;
-    while (pos < text.size()) {
-        std::size_t next = pos;
-        if (!is_white_space(next_scalar(text, next))) break;
-        pos = next;
-    }
+    std::size_t next = 0;
+    while (pos < text.size() && white_at(text, pos, next)) pos = next;
     return pos;
 }
 
@@ -28,8 +33,8 @@ std::size_t trailing_start(std::string_view text) {
     while (end > 0) {
         std::size_t start = end - 1;
         while (start > 0 && (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80) --start;
-        std::size_t pos = start;
-        if (!is_white_space(next_scalar(text, pos))) break;
+        std::size_t next = 0;
+        if (!white_at(text, start, next)) break;
         end = start;
     }
     return end;

@@ -91,8 +91,9 @@ using ImageCommandSlow = ImageCommand;
 TEST_F(ImageCommand, PrintsOnlyThePathOfTheFileTheToolDrew) {
     std::ofstream(path_) << "left by an earlier run";
     // The stale file must be gone before the tool starts.
-    ImageApp app(plan({tool("codex-image", "Codex", "[ ! -e '" + path_ + "' ] || exit 9; " + draw() +
-                                                        "; echo chatter; echo chatter >&2")}),
+    // One element in braces is a copy for clang and an array for g++.
+    ImageApp app(plan(Json::array({tool("codex-image", "Codex", "[ ! -e '" + path_ + "' ] || exit 9; " + draw() +
+                                                        "; echo chatter; echo chatter >&2")})),
                  {{"record", [](const Json&) { return R"({"ok":false,"error":"ledger is read-only"})"; }}});
     const tvtest::RunResult r = app.run({"--prompt", "a red kite", "--tool", "codex-image", "--out", "k.png"});
     EXPECT_EQ(r.out, path_ + "\n");
@@ -155,7 +156,7 @@ TEST_F(ImageCommand, NamesTheOneSourceThatWasAskedFor) {
         {{"--model", "x"}, "--model"},
     };
     for (const auto& [options, option] : cases) {
-        ImageApp app(plan({tool("codex-image", "Codex", "echo 'quota used up  ' >&2; exit 3")}), {});
+        ImageApp app(plan(Json::array({tool("codex-image", "Codex", "echo 'quota used up  ' >&2; exit 3")})), {});
         std::vector<std::string> args = {"--prompt", "kite"};
         args.insert(args.end(), options.begin(), options.end());
         const tvtest::RunResult r = app.run(args);
