@@ -28,9 +28,7 @@ TEST(ControlRequest, SendsExactBytes) {
     EXPECT_EQ(app.requests()[0].raw, "POST /control HTTP/1.1\r\nhost: 127.0.0.1:" + std::to_string(app.port()) +
                                          "\r\nconnection: close\r\ncontent-type: application/json\r\ncontent-length: " +
                                          std::to_string(body.size()) + "\r\nx-tarvolt-token: tok\u00e9n\r\n\r\n" + body);
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.err, "tarvolt-ctl: x\n");
+    EXPECT_EQ(r, (tvtest::RunResult{1, "", "tarvolt-ctl: x\n"}));
 }
 
 // No length and several reads' worth: the reply ends where the app hangs up.
