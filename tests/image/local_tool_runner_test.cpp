@@ -158,6 +158,9 @@ TEST_F(LocalToolRunnerSlow, StopsAToolAndWhatItStartedAtItsTimeLimit) {
         EXPECT_EQ(run(command_line, 300).reason, stopped + "partial");
         EXPECT_LT(elapsed_, milliseconds(300) + step + slack) << command_line;
     }
+    // One that left the tool's process group keeps the pipes, and is not waited for either.
+    EXPECT_EQ(run("echo partial >&2; setsid sleep 20 & echo $! >> '" + pid_file() + "'; wait", 300).reason, stopped + "partial");
+    EXPECT_LT(elapsed_, milliseconds(300) + step + slack);
     std::this_thread::sleep_until(start + milliseconds(1'800));
     EXPECT_FALSE(fs::exists(background));
     EXPECT_FALSE(fs::exists(inner));
