@@ -44,9 +44,7 @@ TEST(RunMain, HelpUsageAndEnvironmentErrors) {
     for (const auto& c : cases) {
         const auto r = run_ctl(c.args, c.env);
         const std::string what = testing::PrintToString(c.args) + testing::PrintToString(c.env);
-        EXPECT_EQ(r.status, c.status) << what;
-        EXPECT_EQ(r.out, c.out) << what;
-        EXPECT_EQ(r.err, c.err.empty() ? "" : "tarvolt-ctl: " + c.err + "\n") << what;
+        EXPECT_EQ(r, (tvtest::RunResult{c.status, c.out, c.err.empty() ? "" : "tarvolt-ctl: " + c.err + "\n"})) << what;
     }
 }
 
@@ -74,9 +72,7 @@ TEST(RunMain, PrintsTheFramedBodyOrNothing) {
     for (const auto& run : runs) {
         tvtest::FakeApp app({tvtest::json_answer(run.reply)});
         const tvtest::RunResult result = run_ctl(run.args, tvtest::pane_env(app.port()));
-        EXPECT_EQ(result.status, run.status) << run.reply;
-        EXPECT_EQ(result.out, run.out) << run.reply;
-        EXPECT_EQ(result.err, run.err) << run.reply;
+        EXPECT_EQ(result, (tvtest::RunResult{run.status, run.out, run.err})) << run.reply;
     }
 }
 

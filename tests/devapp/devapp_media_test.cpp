@@ -8,7 +8,6 @@
 
 #include <chrono>
 #include <fstream>
-#include <sstream>
 #include <thread>
 
 namespace {
@@ -24,19 +23,8 @@ Json media(const Devapp& app, const char* command, Json members) {
 Json image(const Devapp& app, Json members) { return media(app, "image", std::move(members)); }
 Json video(const Devapp& app, Json members) { return media(app, "video", std::move(members)); }
 
-std::string file_bytes(const std::string& path) {
-    std::stringstream s;
-    s << std::ifstream(path, std::ios::binary).rdbuf();
-    return s.str();
-}
-
-// Runs a plan's command line as the client does, through `sh -c`; returns
-// the exit status and what the tool wrote on stderr.
-std::pair<int, std::string> run_tool(const std::string& folder, const std::string& command_line) {
-    const std::string err = folder + "/.tool-stderr";
-    const int raw = std::system((command_line + " >/dev/null 2>" + err).c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, file_bytes(err)};
-}
+// A plan's command line run as the client runs it, through `sh -c`.
+tvtest::RunResult sh(const std::string& command_line) { return tvtest::run({"/bin/sh", "-c", command_line}); }
 
 TEST(DevappImage, ToolGetsThePromptVerbatimAndDrawsWhatItSays) {
     Devapp app;
@@ -44,23 +32,21 @@ TEST(DevappImage, ToolGetsThePromptVerbatimAndDrawsWhatItSays) {
     const std::string prompt = "it's a \"kite\" $(touch " + marker + ") `touch " + marker + "` ; touch " + marker + "\n'";
     const Json plan = image(app, {{"phase", "plan"}, {"prompt", prompt}, {"tool", "grok-imagine"}});
     const std::string line = plan["attempts"][0]["commandLine"];
-    ASSERT_EQ(run_tool(app.folder, line).first, 0);
+    ASSERT_EQ(sh(line).status, 0);
     EXPECT_FALSE(std::filesystem::exists(marker));
     // The prompt arrives as one argument, unchanged: echo it instead of drawing.
     const std::string quoted = line.substr(line.find("--prompt ") + 9, line.find(" --out ") - line.find("--prompt ") - 9);
-    const std::string echoed = app.folder + "/echoed";
-    std::system(("printf '%s' " + quoted + " >" + echoed).c_str());
-    EXPECT_EQ(file_bytes(echoed), prompt);
+    EXPECT_EQ(sh("printf '%s' " + quoted).out, prompt);
 
     // The same prompt draws the same bytes, another prompt other ones, even
     // without a colour or scene word in it.
     const auto drawn = [&](const std::string& words, const std::string& out) {
         const Json p = image(app, {{"phase", "plan"}, {"prompt", words}, {"tool", "grok-imagine"}, {"out", out}});
-        EXPECT_EQ(run_tool(app.folder, p["attempts"][0]["commandLine"]).first, 0);
-        return file_bytes(p["outputPath"]);
+        EXPECT_EQ(sh(p["attempts"][0]["commandLine"]).status, 0);
+        return tvtest::read_file(p["outputPath"]);
     };
-    EXPECT_EQ(drawn(prompt, "again.png"), file_bytes(plan["outputPath"]));
-    EXPECT_NE(drawn("a house on a hill", "other.png"), file_bytes(plan["outputPath"]));
+    EXPECT_EQ(drawn(prompt, "again.png"), tvtest::read_file(plan["outputPath"]));
+    EXPECT_NE(drawn("a house on a hill", "other.png"), tvtest::read_file(plan["outputPath"]));
 }
 
 TEST(DevappImage, PlansNameTheSourcesAskedForAndRefuseWrongNames) {
@@ -117,7 +103,7 @@ TEST(DevappImage, ApiJobWritesOnlyAPlannedPathAfterItsPolls) {
     EXPECT_EQ(image(app, poll)["progress"], "rendering, 2 of 3 steps done");
     EXPECT_FALSE(std::filesystem::exists(path));
     EXPECT_EQ(image(app, poll)["status"], "succeeded");
-    EXPECT_EQ(file_bytes(path).substr(0, 8), "\x89PNG\r\n\x1a\n");
+    EXPECT_EQ(tvtest::read_file(path).substr(0, 8), "\x89PNG\r\n\x1a\n");
     EXPECT_EQ(image(app, {{"phase", "record"}, {"path", path}})["bytes"], std::filesystem::file_size(path));
     EXPECT_EQ(image(app, {{"phase", "api-poll"}, {"jobId", "img-9"}})["error"], "no image job \"img-9\" was started by this app");
     EXPECT_EQ(image(app, {{"phase", "record"}, {"path", "/etc/passwd"}})["error"], "the app did not plan the path \"/etc/passwd\"");
@@ -128,8 +114,8 @@ TEST(DevappImage, FailingAndStalledSourcesShowTheirRoads) {
     const Json plan = image(app, {{"phase", "plan"}, {"prompt", "a kite"}});
     const Json& attempts = plan["attempts"];
     ASSERT_EQ(attempts.size(), 3u) << plan.dump();
-    EXPECT_EQ(run_tool(app.folder, attempts[0]["commandLine"]),
-              std::make_pair(3, std::string("Grok Imagine is out of quota until tomorrow (the stand-in was told to fail it, with --fail grok-imagine)\n")));
+    EXPECT_EQ(sh(attempts[0]["commandLine"]), (tvtest::RunResult{3, "", "Grok Imagine is out of quota until tomorrow (the "
+                                                                        "stand-in was told to fail it, with --fail grok-imagine)\n"}));
     EXPECT_FALSE(std::filesystem::exists(plan["outputPath"].get<std::string>()));
     EXPECT_EQ(attempts[1]["timeoutMs"], 2000);
     EXPECT_NE(attempts[1]["commandLine"].get<std::string>().find(" --stall"), std::string::npos);
@@ -175,7 +161,7 @@ TEST(DevappVideo, NamedApiAndAppWithoutVideoApis) {
     EXPECT_EQ(plan["outputPath"], app.folder + "/clips/waves.y4m");
     video(app, {{"phase", "api-start"}, {"api", "sim-video-hd"}, {"prompt", "waves"}, {"path", plan["outputPath"]}});
     EXPECT_EQ(video(app, {{"phase", "api-poll"}, {"jobId", "vid-1"}})["status"], "succeeded");
-    EXPECT_EQ(file_bytes(plan["outputPath"]).substr(0, 23), "YUV4MPEG2 W320 H180 F12");
+    EXPECT_EQ(tvtest::read_file(plan["outputPath"]).substr(0, 23), "YUV4MPEG2 W320 H180 F12");
     EXPECT_EQ(video(app, {{"phase", "plan"}, {"prompt", "x"}, {"api", "sora"}})["error"], "no registered video API has the id \"sora\"");
 
     Devapp bare({"--no-video-apis"});

@@ -8,17 +8,14 @@
 
 #include <algorithm>
 #include <arpa/inet.h>
-#include <cerrno>
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
 #include <optional>
 #include <poll.h>
-#include <spawn.h>
 #include <stdexcept>
 #include <string>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -30,22 +27,12 @@ public:
         char pattern[] = "/tmp/devapp-test-XXXXXX";
         if (::mkdtemp(pattern) == nullptr) throw std::runtime_error("mkdtemp");
         folder = std::filesystem::canonical(pattern).string();
-        std::vector<std::string> argv_text = {TARVOLT_DEVAPP_PATH, "--dir", folder, "--quiet"};
-        argv_text.insert(argv_text.end(), extra.begin(), extra.end());
-        std::vector<char*> argv;
-        for (auto& a : argv_text) argv.push_back(a.data());
-        argv.push_back(nullptr);
-
+        std::vector<std::string> argv = {TARVOLT_DEVAPP_PATH, "--dir", folder, "--quiet"};
+        argv.insert(argv.end(), extra.begin(), extra.end());
         int out[2];
         if (::pipe2(out, O_CLOEXEC) < 0) throw std::runtime_error("pipe");
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-        const int rc = posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
+        pid_ = tvtest::spawn({argv, {}, out[1]});
         ::close(out[1]);
-        if (rc != 0) throw std::runtime_error("could not start tarvolt-devapp");
 
         // The three export lines come first; the app serves from then on.
         while (std::count(exports.begin(), exports.end(), '\n') < 3) {
@@ -72,11 +59,9 @@ public:
     // Sends the signal and returns the exit status (128 + signal when killed by it).
     int stop(int sig) {
         ::kill(pid_, sig);
-        int status = 0;
-        while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
-        }
+        const int status = tvtest::wait_exit(pid_);
         pid_ = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        return status;
     }
 
     // The client run from the pane `as` (the orchestrator when empty).

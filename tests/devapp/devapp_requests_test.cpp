@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 
 namespace {
 
@@ -14,10 +13,8 @@ using tv::Json;
 
 TEST(DevappRequests, TokenIsChecked) {
     Devapp app;
-    const auto wrong = tvtest::run_ctl({"list"}, tvtest::pane_env(app.port, "orchestrator", "guess"));
-    EXPECT_EQ(wrong.status, 1);
-    EXPECT_EQ(wrong.out, "");
-    EXPECT_EQ(wrong.err, "tarvolt-ctl: wrong x-tarvolt-token: this is not the token of this app's panes\n");
+    EXPECT_EQ(tvtest::run_ctl({"list"}, tvtest::pane_env(app.port, "orchestrator", "guess")),
+              (tvtest::RunResult{1, "", "tarvolt-ctl: wrong x-tarvolt-token: this is not the token of this app's panes\n"}));
     // A token that only starts like the right one is no better.
     EXPECT_EQ(app.post_text(R"({"command":"list","from":"orchestrator"})", app.token + app.token)["ok"], false);
     const std::string none = app.exchange(
@@ -80,22 +77,18 @@ TEST(DevappRequests, StopsCleanlyOnSignalsAndRefusesBadOptions) {
     Devapp by_hangup;
     EXPECT_EQ(by_hangup.stop(SIGHUP), 0);
 
-    const auto run = [](const std::string& args) {
-        std::FILE* p = ::popen((std::string(TARVOLT_DEVAPP_PATH) + " " + args + " 2>&1 </dev/null").c_str(), "r");
-        std::string out;
-        char buf[512];
-        std::size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-        const int raw = ::pclose(p);
-        return std::make_pair(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, out);
+    const auto run = [](std::vector<std::string> args) {
+        args.insert(args.begin(), TARVOLT_DEVAPP_PATH);
+        return tvtest::run(args);
     };
     Devapp taken;
-    const auto busy = run("--quiet --dir " + taken.folder + " --port " + std::to_string(taken.port));
-    EXPECT_EQ(busy, std::make_pair(1, "tarvolt-devapp: could not listen on 127.0.0.1:" + std::to_string(taken.port) +
-                                          ": Address already in use\n"));
-    EXPECT_EQ(run("--fail dalle"), std::make_pair(2, std::string("tarvolt-devapp: unknown source id \"dalle\" for --fail; see tarvolt-devapp --help\n")));
-    EXPECT_EQ(run("--port"), std::make_pair(2, std::string("tarvolt-devapp: the option \"--port\" needs a value\n")));
-    EXPECT_EQ(run("draw --out x.png"), std::make_pair(2, std::string("tarvolt-devapp draw: draw needs --prompt\n")));
+    const std::string port = std::to_string(taken.port);
+    EXPECT_EQ(run({"--quiet", "--dir", taken.folder, "--port", port}),
+              (tvtest::RunResult{1, "", "tarvolt-devapp: could not listen on 127.0.0.1:" + port + ": Address already in use\n"}));
+    EXPECT_EQ(run({"--fail", "dalle"}),
+              (tvtest::RunResult{2, "", "tarvolt-devapp: unknown source id \"dalle\" for --fail; see tarvolt-devapp --help\n"}));
+    EXPECT_EQ(run({"--port"}), (tvtest::RunResult{2, "", "tarvolt-devapp: the option \"--port\" needs a value\n"}));
+    EXPECT_EQ(run({"draw", "--out", "x.png"}), (tvtest::RunResult{2, "", "tarvolt-devapp draw: draw needs --prompt\n"}));
 }
 
 }  // namespace

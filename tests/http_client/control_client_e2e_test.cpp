@@ -2,12 +2,8 @@
 #include "support/fake_app.h"
 #include "support/run_ctl.h"
 
-#include <arpa/inet.h>
 #include <chrono>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace {
 
@@ -28,9 +24,7 @@ TEST(ControlRequest, SendsExactBytes) {
     EXPECT_EQ(app.requests()[0].raw, "POST /control HTTP/1.1\r\nhost: 127.0.0.1:" + std::to_string(app.port()) +
                                          "\r\nconnection: close\r\ncontent-type: application/json\r\ncontent-length: " +
                                          std::to_string(body.size()) + "\r\nx-tarvolt-token: tok\u00e9n\r\n\r\n" + body);
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.err, "tarvolt-ctl: x\n");
+    EXPECT_EQ(r, (tvtest::RunResult{1, "", "tarvolt-ctl: x\n"}));
 }
 
 // No length and several reads' worth: the reply ends where the app hangs up.
@@ -43,15 +37,11 @@ TEST(ControlRequest, HugeReplyIsReadWhole) {
 }
 
 TEST(ControlRequest, StoppedAppIsRefusedConnection) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof addr;
-    ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
-    ::close(fd);
-    const std::string p = std::to_string(ntohs(addr.sin_port));
+    std::string p;
+    {
+        FakeApp stopped({json_answer("{}")});
+        p = std::to_string(stopped.port());
+    }
     // The message names the port as it was written back, not as it was given.
     const auto r = run_ctl({"list"}, {"TARVOLT_CTL_PORT= " + p + ".0 ", "TARVOLT_CTL_TOKEN=t", "TARVOLT_TERMINAL_NAME=n"});
     EXPECT_EQ(r.status, 1);

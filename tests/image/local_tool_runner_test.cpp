@@ -1,5 +1,6 @@
 #include "image/local_tool_runner.h"
 #include "support/outcome.h"
+#include "support/run_ctl.h"
 #include "support/scratch_dir.h"
 
 #include <csignal>
@@ -9,6 +10,7 @@
 #include <limits>
 #include <sys/wait.h>
 #include <system_error>
+#include <thread>
 
 namespace tv {
 namespace {
@@ -141,16 +143,48 @@ TEST_F(LocalToolRunner, KillsAndReapsTheChildWhenAReaderCannotStart) {
     }
 }
 
-TEST_F(LocalToolRunnerSlow, StopsAToolAtItsTimeLimit) {
-    AttemptOutcome outcome = run("echo started >&2; exec sleep 30", 1'500);
-    EXPECT_EQ(outcome.reason, "did not finish within 1 minute(s) and was stopped; the tool reported: started");
+TEST_F(LocalToolRunnerSlow, StopsAToolAndWhatItStartedAtItsTimeLimit) {
+    const std::string stopped = "did not finish within 1 minute(s) and was stopped; the tool reported: ";
+    EXPECT_EQ(run("echo started >&2; exec sleep 30", 1'500).reason, stopped + "started");
     EXPECT_GE(elapsed_, limit);
     EXPECT_LT(elapsed_, limit + step + slack);
 
-    // Killing sh leaves its own child holding both pipes: not waited for.
-    outcome = run("echo partial >&2; sleep 20 & echo $! > '" + pid_file() + "'; wait", 1'500);
-    EXPECT_EQ(outcome.reason, "did not finish within 1 minute(s) and was stopped; the tool reported: partial");
-    EXPECT_LT(elapsed_, limit + slack);
+    // Killing sh leaves its own children holding both pipes: not waited for, and stopped with it.
+    const std::string background = (scratch_ / "from-background").string();
+    const std::string inner = (scratch_ / "from-inner-shell").string();
+    const auto start = Clock::now();
+    for (const std::string& command_line : {"echo partial >&2; (sleep 1; printf late > '" + background + "') & wait",
+                                            "echo partial >&2; sh -c 'sleep 1; printf late > \"" + inner + "\"'"}) {
+        EXPECT_EQ(run(command_line, 300).reason, stopped + "partial");
+        EXPECT_LT(elapsed_, milliseconds(300) + step + slack) << command_line;
+    }
+    // One that left the tool's process group keeps the pipes, and is not waited for either.
+    EXPECT_EQ(run("echo partial >&2; setsid sleep 20 & echo $! >> '" + pid_file() + "'; wait", 300).reason, stopped + "partial");
+    EXPECT_LT(elapsed_, milliseconds(300) + step + slack);
+    std::this_thread::sleep_until(start + milliseconds(1'800));
+    EXPECT_FALSE(fs::exists(background));
+    EXPECT_FALSE(fs::exists(inner));
+}
+
+TEST_F(LocalToolRunnerSlow, LetsGoOfPipesHeldAfterTheToolEnded) {
+    const std::string holder = "sleep 20 & echo $! >> '" + pid_file() + "'; echo done >&2; ";
+    const struct {
+        std::string command_line;
+        std::uint64_t timeout_ms;
+        std::string reason;  // empty: delivered
+    } cases[] = {
+        {holder + "printf png > '" + out() + "'", 20'000, ""},
+        {holder + "exit 3", std::numeric_limits<std::uint64_t>::max(), "failed with exit code 3; the tool reported: done"},
+    };
+    for (const auto& c : cases) {
+        const AttemptOutcome outcome = run(c.command_line, c.timeout_ms);
+        EXPECT_EQ(outcome.delivered, c.reason.empty()) << c.command_line;
+        EXPECT_EQ(outcome.reason, c.reason);
+        EXPECT_LT(elapsed_, milliseconds(2'000)) << c.command_line;
+    }
+    // A tool that ended by itself may leave a process running on purpose.
+    std::ifstream pids(pid_file());
+    for (pid_t pid; pids >> pid;) EXPECT_TRUE(tvtest::running(pid)) << pid;
 }
 
 }  // namespace

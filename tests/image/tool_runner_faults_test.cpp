@@ -1,6 +1,5 @@
-// What a local tool leaves behind: children that outlive it, pipes held open
-// after its end, and floods on standard error.
-#include "image/local_tool_runner.h"
+// What a local tool leaves behind when the client is interrupted, and floods
+// on standard error.
 #include "image/tool_report.h"
 #include "support/fake_app.h"
 #include "support/run_ctl.h"
@@ -9,48 +8,26 @@
 
 #include <chrono>
 #include <csignal>
-#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <limits>
 #include <random>
-#include <spawn.h>
-#include <sstream>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace tv {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-using std::chrono::milliseconds;
+using tvtest::running;
 namespace fs = std::filesystem;
-
-std::string read_file(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// Alive and not a zombie.
-bool running(pid_t pid) {
-    const std::string stat = read_file("/proc/" + std::to_string(pid) + "/stat");
-    const std::size_t paren = stat.rfind(')');
-    return paren != std::string::npos && paren + 2 < stat.size() && stat[paren + 2] != 'Z';
-}
 
 template <class Condition>
 bool within(Clock::duration limit, Condition condition) {
     for (const auto end = Clock::now() + limit; Clock::now() < end;) {
         if (condition()) return true;
-        std::this_thread::sleep_for(milliseconds(20));
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return condition();
 }
@@ -98,68 +75,6 @@ TEST(ToolReportShortening, GivesTheSameReportFromBoundedBytes) {
     }
 }
 
-class ToolRunnerFaultsSlow : public testing::Test {
-protected:
-    void TearDown() override {
-        // What a command line left running on purpose.
-        std::ifstream pids(dir_ / "pids");
-        for (pid_t pid; pids >> pid;) ::kill(pid, SIGKILL);
-    }
-
-    AttemptOutcome run(const std::string& command_line, std::uint64_t timeout_ms) {
-        ImageAttempt attempt;
-        attempt.command_line = command_line;
-        attempt.timeout = duration_from_ms(timeout_ms);
-        const auto start = Clock::now();
-        AttemptOutcome outcome = run_local_image_tool(attempt, out());
-        elapsed_ = Clock::now() - start;
-        return outcome;
-    }
-
-    std::string out() const { return (dir_ / "out.png").string(); }
-    std::string path(const std::string& name) const { return (dir_ / name).string(); }
-
-    tvtest::ScratchDir scratch_{"tool-runner-faults"};
-    const fs::path& dir_ = scratch_.path();
-    Clock::duration elapsed_{};
-};
-
-TEST_F(ToolRunnerFaultsSlow, StopsWhatTheToolStartedAtItsTimeLimit) {
-    const std::string commands[] = {
-        "(sleep 1; printf late > '" + path("from-background") + "') & wait",
-        "sh -c 'sleep 1; printf late > \"" + path("from-inner-shell") + "\"'",
-    };
-    const auto start = Clock::now();
-    for (const std::string& command_line : commands) {
-        EXPECT_EQ(run(command_line, 300).reason,
-                  "did not finish within 1 minute(s) and was stopped; the tool printed nothing on stderr");
-    }
-    std::this_thread::sleep_until(start + milliseconds(1'800));
-    EXPECT_FALSE(fs::exists(path("from-background")));
-    EXPECT_FALSE(fs::exists(path("from-inner-shell")));
-}
-
-TEST_F(ToolRunnerFaultsSlow, LetsGoOfPipesHeldAfterTheToolEnded) {
-    const std::string holder = "sleep 20 & echo $! >> '" + path("pids") + "'; echo done >&2; ";
-    const struct {
-        std::string command_line;
-        std::uint64_t timeout_ms;
-        std::string reason;  // empty: delivered
-    } cases[] = {
-        {holder + "printf png > '" + out() + "'", 20'000, ""},
-        {holder + "exit 3", std::numeric_limits<std::uint64_t>::max(), "failed with exit code 3; the tool reported: done"},
-    };
-    for (const auto& c : cases) {
-        const AttemptOutcome outcome = run(c.command_line, c.timeout_ms);
-        EXPECT_EQ(outcome.delivered, c.reason.empty()) << c.command_line;
-        EXPECT_EQ(outcome.reason, c.reason);
-        EXPECT_LT(elapsed_, milliseconds(2'000)) << c.command_line;
-    }
-    // A tool that ended by itself may leave a process running on purpose.
-    std::ifstream pids(path("pids"));
-    for (pid_t pid; pids >> pid;) EXPECT_TRUE(running(pid)) << pid;
-}
-
 // The client as an agent runs it, against an app whose plan holds one tool.
 class ClientRun {
 public:
@@ -176,41 +91,18 @@ public:
     // Started with the interrupt signals at their defaults, whatever this
     // process inherited; its standard error goes to `err_path`.
     void start(const std::string& err_path) {
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 2, err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        posix_spawnattr_t attr;
-        posix_spawnattr_init(&attr);
-        sigset_t set;
-        sigemptyset(&set);
-        posix_spawnattr_setsigmask(&attr, &set);
-        for (const int s : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&set, s);
-        posix_spawnattr_setsigdefault(&attr, &set);
-        posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
-        std::vector<std::string> text = {TARVOLT_CTL_PATH, "image", "--prompt", "kite"};
-        std::vector<std::string> env = tvtest::pane_env(app_.port(), "pane-2");
-        env.push_back(std::string("PATH=") + std::getenv("PATH"));
-        std::vector<char*> argv, envp;
-        for (auto& t : text) argv.push_back(t.data());
-        for (auto& e : env) envp.push_back(e.data());
-        argv.push_back(nullptr);
-        envp.push_back(nullptr);
-        if (::posix_spawn(&pid_, argv[0], &actions, &attr, argv.data(), envp.data()) != 0) pid_ = -1;
-        posix_spawn_file_actions_destroy(&actions);
-        posix_spawnattr_destroy(&attr);
-        ASSERT_GT(pid_, 0);
+        const int err = ::open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        pid_ = tvtest::spawn({{TARVOLT_CTL_PATH, "image", "--prompt", "kite"}, tvtest::pane_env(app_.port(), "pane-2"),
+                              -1, err, true});
+        ::close(err);
     }
 
     pid_t pid() const { return pid_; }
 
-    // The wait status; `peak_kb` receives the client's largest resident size.
+    // The exit status; `peak_kb` receives the client's largest resident size.
     int finish(long* peak_kb = nullptr) {
-        int status = 0;
         rusage usage{};
-        while (::wait4(pid_, &status, 0, &usage) < 0 && errno == EINTR) {
-        }
+        const int status = tvtest::wait_exit(pid_, &usage);
         pid_ = -1;
         if (peak_kb) *peak_kb = usage.ru_maxrss;
         return status;
@@ -228,33 +120,34 @@ private:
     pid_t pid_ = -1;
 };
 
-TEST_F(ToolRunnerFaultsSlow, LeavesNoToolBehindWhenTheClientIsInterrupted) {
+TEST(ToolRunnerFaultsSlow, LeavesNoToolBehindWhenTheClientIsInterrupted) {
+    const tvtest::ScratchDir dir("client-interrupted");
     for (const int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
-        const std::string pids = path("tool-pids");
+        const std::string pids = (dir / "tool-pids").string();
         fs::remove(pids);
         ClientRun client("sleep 30 & echo $$ $! > '" + pids + ".new'; mv '" + pids + ".new' '" + pids + "'; wait");
-        client.start(path("err"));
+        client.start(dir / "err");
         ASSERT_TRUE(within(std::chrono::seconds(5), [&] { return fs::exists(pids); })) << signal_number;
         pid_t shell = 0, tool = 0;
         std::ifstream(pids) >> shell >> tool;
 
         ::kill(client.pid(), signal_number);
-        const int status = client.finish();
-        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal_number) << signal_number << ": " << status;
+        EXPECT_EQ(client.finish(), 128 + signal_number);
         EXPECT_TRUE(within(std::chrono::seconds(2), [&] { return !running(shell) && !running(tool); }))
             << signal_number;
         ::kill(tool, SIGKILL);
     }
 }
 
-TEST_F(ToolRunnerFaultsSlow, ReportsAFloodOnStandardErrorFromLittleMemory) {
+TEST(ToolRunnerFaultsSlow, ReportsAFloodOnStandardErrorFromLittleMemory) {
+    const tvtest::ScratchDir dir("client-flood");
     ClientRun client("head -c 268435456 /dev/zero >&2; exit 1");
-    client.start(path("err"));
+    client.start(dir / "err");
     long peak_kb = 0;
-    EXPECT_EQ(WEXITSTATUS(client.finish(&peak_kb)), 1);
+    EXPECT_EQ(client.finish(&peak_kb), 1);
     const std::string reason =
         "Codex failed with exit code 1; the tool reported: " + std::string(4000, '\0') + "\u2026 (output truncated)\n";
-    EXPECT_NE(read_file(path("err")).find(reason), std::string::npos);
+    EXPECT_NE(tvtest::read_file(dir / "err").find(reason), std::string::npos);
     EXPECT_LT(peak_kb, 32 * 1024);
 }
 

@@ -44,9 +44,7 @@ tvtest::RunResult listing(const std::string& sources_json) {
 
 TEST(SourceListing, OutsideAPaneListsTheClientsOwnTools) {
     const auto r = run_ctl({"image", "--list-tools"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, own_tools);
-    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r, (tvtest::RunResult{0, own_tools, ""}));
 }
 
 TEST(SourceListing, LaysOutWhatTheAppSays) {
@@ -87,9 +85,7 @@ TEST(SourceListing, FailuresEndWithOneSentence) {
     for (const auto& [reply, message] : cases) {
         tvtest::FakeApp app({json_answer(reply)});
         const auto r = run_ctl({"image", "--list-tools"}, tvtest::pane_env(app.port()));
-        EXPECT_EQ(r.status, 1);
-        EXPECT_EQ(r.out, "");
-        EXPECT_EQ(r.err, "tarvolt-ctl: " + message + "\n");
+        EXPECT_EQ(r, (tvtest::RunResult{1, "", "tarvolt-ctl: " + message + "\n"}));
     }
     const auto port = run_ctl({"image", "--list-tools"},
                               {"TARVOLT_CTL_PORT=70000", "TARVOLT_CTL_TOKEN=t", "TARVOLT_TERMINAL_NAME=n"});

@@ -1,8 +1,12 @@
-// Runs the built tarvolt-ctl as a child and collects what it wrote.
+// Runs the built programs as children of a test and collects what they wrote.
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
+#include <ostream>
 #include <string>
+#include <sys/resource.h>
+#include <sys/types.h>
 #include <vector>
 
 namespace tvtest {
@@ -11,18 +15,40 @@ struct RunResult {
     int status = -1;  // exit status, or 128 + signal
     std::string out;
     std::string err;
+    bool operator==(const RunResult&) const = default;
 };
+inline void PrintTo(const RunResult& r, std::ostream* os) {
+    *os << "status " << r.status << "\nout: " << r.out << "\nerr: " << r.err;
+}
+
+struct Spawn {
+    std::vector<std::string> argv;  // argv[0] is the program's path
+    std::vector<std::string> env;   // "NAME=value"; PATH is added from this process
+    int out = -1;                   // descriptors for standard output and error; -1: the null device
+    int err = -1;
+    bool default_signals = false;  // the interrupt signals at their defaults, whatever this process inherited
+};
+
+// The child's pid; standard input is the null device.
+pid_t spawn(const Spawn& what);
+// The exit status, or 128 + signal; `usage` receives the child's resources.
+int wait_exit(pid_t pid, rusage* usage = nullptr);
 
 struct RunOptions {
     bool stdout_closed = false;  // the reader of standard output went away
 };
 
-// `env` holds "NAME=value" entries; PATH is added from this process.
+RunResult run(std::vector<std::string> argv, const std::vector<std::string>& env = {}, const RunOptions& options = {});
+// tarvolt-ctl with these arguments.
 RunResult run_ctl(const std::vector<std::string>& args, const std::vector<std::string>& env = {},
                   const RunOptions& options = {});
 
 // The three variables a pane of the app gets.
 std::vector<std::string> pane_env(std::uint16_t port, const std::string& name = "orchestrator",
                                   const std::string& token = "secret-token");
+
+std::string read_file(const std::filesystem::path& path);
+// Alive and not a zombie.
+bool running(pid_t pid);
 
 }  // namespace tvtest
