@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-300}
-scripts/build -DBUILD_TESTING=ON -DTARVOLT_BENCH=ON >/dev/null
+scripts/build -DBUILD_TESTING=ON -DTARVOLT_BENCH=ON -DTARVOLT_STATIC=ON >/dev/null
 work=$(mktemp -d)
 trap 'exec 3>&- 2>/dev/null; rm -rf "$work"' EXIT
 cat >"$work/answer.json" <<'JSON'
