@@ -29,9 +29,9 @@ bool counts(MediaJob& job) {
     return true;
 }
 
-void finish(MediaJob& job) {
-    const std::string error = job.kind == "image" ? save_api_picture(job.prompt, job.api_id, job.path)
-                                                  : save_api_video(job.prompt, job.api_id, job.path);
+void finish(MediaJob& job, const std::string& folder) {
+    const std::string error = job.kind == "image" ? save_api_picture(job.prompt, job.api_id, job.path, folder)
+                                                  : save_api_video(job.prompt, job.api_id, job.path, folder);
     if (error.empty()) {
         job.status = "succeeded";
     } else {
@@ -82,7 +82,7 @@ tv::Json poll_api_job(Workstation& ws, const tv::Json& body, std::string_view ki
             job.status = "failed";
             job.detail = "the provider declined this prompt (the stand-in was told to, with --fail " + job.api_id + ")";
         } else if (job.behaviour == Behaviour::works && counts(job) && job.polls_counted >= job.polls_needed) {
-            finish(job);
+            finish(job, ws.settings.folder);
         }
     }
     tv::Json reply = {{"status", job.status}};

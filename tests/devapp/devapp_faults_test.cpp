@@ -1,0 +1,97 @@
+// The stand-in under hostile input: links planted where it writes, paths
+// that leave its folder, bodies without end or without a token, crowds of
+// silent or dripping connections, and panes changing the ledger at once.
+#include "devapp/devapp_process.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <set>
+#include <sstream>
+#include <thread>
+
+namespace {
+
+using devapptest::Devapp;
+using tv::Json;
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+Json ask(const Devapp& app, Json body, const std::string& from = "orchestrator") {
+    body["from"] = from;
+    return app.post(body);
+}
+
+std::string file_text(const std::string& path) {
+    std::stringstream s;
+    s << std::ifstream(path, std::ios::binary).rdbuf();
+    return s.str();
+}
+
+// A folder beside the workstation holding one file the stand-in must never touch.
+struct Outside {
+    Outside() {
+        char pattern[] = "/tmp/devapp-outside-XXXXXX";
+        folder = ::mkdtemp(pattern);
+        victim = folder + "/victim";
+        std::ofstream(victim) << "untouched";
+    }
+    ~Outside() {
+        std::error_code ec;
+        fs::remove_all(folder, ec);
+    }
+    std::size_t entries() const { return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder), {})); }
+
+    std::string folder;
+    std::string victim;
+};
+
+TEST(DevappFaults, MediaIsNeverWrittenThroughALink) {
+    using Plant = std::function<void(const Devapp&, const std::string& planned, const Outside&)>;
+    const struct {
+        const char* what;
+        Plant plant;
+        std::string status;
+    } cases[] = {
+        {"a link at the part file's old, predictable name",
+         [](const Devapp& app, const std::string& planned, const Outside& out) {
+             fs::create_symlink(out.victim, planned + ".part-" + std::to_string(app.pid()));
+         },
+         "succeeded"},
+        {"a link in place of the file itself",
+         [](const Devapp&, const std::string& planned, const Outside& out) { fs::create_symlink(out.victim, planned); },
+         "succeeded"},
+        {"its folder swapped for a link out of the workstation",
+         [](const Devapp&, const std::string& planned, const Outside& out) {
+             const fs::path dir = fs::path(planned).parent_path();
+             fs::remove_all(dir);
+             fs::create_directory_symlink(out.folder, dir);
+         },
+         "failed"},
+    };
+    for (const auto& c : cases) {
+        Devapp app({"--job-polls", "1"});
+        Outside outside;
+        const Json plan = ask(app, {{"command", "image"}, {"phase", "plan"}, {"prompt", "a kite"}, {"api", "sim-image"}, {"out", "art/kite.png"}});
+        const std::string planned = plan["outputPath"];
+        c.plant(app, planned, outside);
+        const Json job = ask(app, {{"command", "image"}, {"phase", "api-start"}, {"api", "sim-image"}, {"prompt", "a kite"}, {"path", planned}});
+        const Json poll = ask(app, {{"command", "image"}, {"phase", "api-poll"}, {"jobId", job["jobId"]}});
+        EXPECT_EQ(poll["status"], c.status) << c.what << ": " << poll.dump();
+        EXPECT_EQ(file_text(outside.victim), "untouched") << c.what;
+        EXPECT_EQ(outside.entries(), 1u) << c.what;
+        if (c.status == "succeeded") {
+            EXPECT_FALSE(fs::is_symlink(planned)) << c.what;
+            EXPECT_EQ(file_text(planned).substr(0, 4), "\x89PNG") << c.what;
+        } else {
+            EXPECT_EQ(poll["detail"], "the provider's result could not be saved: could not write " + planned + ": " +
+                                          app.folder + "/art is a symbolic link, which could lead outside the workstation folder");
+        }
+    }
+}
+
+}  // namespace
