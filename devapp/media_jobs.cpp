@@ -1,6 +1,7 @@
 #include "media_jobs.h"
 
 #include "media/media_files.h"
+#include "output_paths.h"
 #include "refusal.h"
 #include "request_members.h"
 
@@ -107,6 +108,10 @@ tv::Json note_media_failure(const tv::Json& body) {
 tv::Json record_media_file(Workstation& ws, Terminal& caller, const tv::Json& body, std::string_view kind) {
     const std::string& path = text_member(body, "path");
     if (ws.planned_outputs.count(path) == 0) refuse("the app did not plan the path \"" + path + "\"");
+    // A tool could have left a link there in place of the file.
+    if (!leads_inside(ws.settings.folder, path)) {
+        refuse("the file at " + path + " leads outside the workstation folder " + ws.settings.folder + " through a symbolic link");
+    }
     std::error_code ec;
     const auto bytes = std::filesystem::file_size(path, ec);
     if (ec || !std::filesystem::is_regular_file(path, ec) || bytes == 0) refuse("no generated file at " + path);

@@ -94,4 +94,41 @@ TEST(DevappFaults, MediaIsNeverWrittenThroughALink) {
     }
 }
 
+TEST(DevappFaults, ArtifactsAndRecordsStayInsideTheFolder) {
+    Devapp app;
+    Outside outside;
+    const std::string pane = ask(app, {{"command", "spawn"}, {"task", "make things"}})["terminalName"];
+    std::ofstream(app.folder + "/made.txt") << "12345";
+    fs::create_symlink(app.folder + "/made.txt", app.folder + "/made-link");
+    fs::create_symlink(outside.victim, app.folder + "/victim-link");
+    fs::create_directory_symlink(outside.folder, app.folder + "/outside");
+    const std::string refused = "--path must name a file inside the workstation folder " + app.folder + "; \"";
+    const struct {
+        std::string given;
+        std::string error;  // empty: accepted as the 5 bytes of made.txt
+    } cases[] = {
+        {"made.txt", ""},
+        {app.folder + "/made.txt", ""},
+        {"made-link", ""},
+        {"/etc/passwd", refused + "/etc/passwd\" leads outside it"},
+        {"../x", refused + "../x\" leads outside it"},
+        {outside.victim, refused + outside.victim + "\" leads outside it"},
+        {"victim-link", refused + "victim-link\" leads outside it"},
+        {"outside/victim", refused + "outside/victim\" leads outside it"},
+    };
+    for (const auto& c : cases) {
+        const Json reply = ask(app, {{"command", "artifact"}, {"path", c.given}}, pane);
+        if (c.error.empty()) {
+            EXPECT_EQ(reply["bytes"], 5) << c.given << ": " << reply.dump();
+        } else {
+            EXPECT_EQ(reply["error"], c.error) << c.given;
+        }
+    }
+    // A planned media file that became a link out is not recorded either.
+    const std::string planned = ask(app, {{"command", "image"}, {"phase", "plan"}, {"prompt", "x"}, {"api", "sim-image"}})["outputPath"];
+    fs::create_symlink(outside.victim, planned);
+    EXPECT_EQ(ask(app, {{"command", "image"}, {"phase", "record"}, {"path", planned}})["error"],
+              "the file at " + planned + " leads outside the workstation folder " + app.folder + " through a symbolic link");
+}
+
 }  // namespace
