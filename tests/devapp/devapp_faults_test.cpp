@@ -131,4 +131,71 @@ TEST(DevappFaults, ArtifactsAndRecordsStayInsideTheFolder) {
               "the file at " + planned + " leads outside the workstation folder " + app.folder + " through a symbolic link");
 }
 
+// Sends the head, then the piece again and again (at most `limit` bytes of
+// it) until the app answers; returns the answer and how much went out.
+std::pair<std::string, std::size_t> stream_until_answered(const Devapp& app, const std::string& head, const std::string& piece,
+                                                          std::size_t limit) {
+    const int fd = app.connect_raw();
+    ::send(fd, head.data(), head.size(), MSG_NOSIGNAL);
+    std::size_t sent = 0;
+    std::size_t at = 0;
+    std::string answer;
+    for (;;) {
+        pollfd p{fd, static_cast<short>(POLLIN | (sent < limit ? POLLOUT : 0)), 0};
+        if (::poll(&p, 1, 10000) <= 0) break;
+        if ((p.revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
+            char buf[4096];
+            const ssize_t n = ::recv(fd, buf, sizeof buf, 0);
+            if (n <= 0) break;
+            answer.append(buf, static_cast<std::size_t>(n));
+            limit = 0;
+            continue;
+        }
+        const ssize_t n = ::send(fd, piece.data() + at, piece.size() - at, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n < 0) continue;
+        sent += static_cast<std::size_t>(n);
+        at = (at + static_cast<std::size_t>(n)) % piece.size();
+    }
+    ::close(fd);
+    return {answer, sent};
+}
+
+TEST(DevappFaults, BodiesAreReadOnlyWithTheTokenAndOnlyUpTo16MB) {
+    Devapp app;
+    const std::string chunk = "100000\r\n" + std::string(1 << 20, ' ') + "\r\n";
+    std::string bomb;  // small on the wire, 20 MB once inflated
+    if (std::FILE* p = ::popen("head -c 20000000 /dev/zero | gzip -c", "r")) {
+        char buf[4096];
+        std::size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) bomb.append(buf, n);
+        ::pclose(p);
+    }
+    ASSERT_FALSE(bomb.empty());
+    const std::string head = "POST /control HTTP/1.1\r\nhost: 127.0.0.1\r\ncontent-type: application/json\r\n";
+    const std::string token = "x-tarvolt-token: " + app.token + "\r\n";
+    const std::string missing = R"({"ok":false,"error":"missing x-tarvolt-token header: this endpoint answers only the panes of its own app"})";
+    const std::string too_large = R"({"ok":false,"error":"the request body is too large"})";
+    const struct {
+        const char* what;
+        std::string head;
+        std::string piece;
+        std::size_t limit;
+        std::string answer;
+    } cases[] = {
+        {"endless chunks without a token", head + "transfer-encoding: chunked\r\n\r\n", chunk, 256u << 20, missing},
+        {"a gigabyte announced without a token", head + "content-length: 1000000000\r\n\r\n", chunk, 256u << 20, missing},
+        {"endless chunks with the token", head + token + "transfer-encoding: chunked\r\n\r\n", chunk, 256u << 20, too_large},
+        {"a gigabyte announced with the token", head + token + "content-length: 1000000000\r\n\r\n", chunk, 256u << 20, too_large},
+        {"a compressed body inflating past the limit",
+         head + token + "content-encoding: gzip\r\ncontent-length: " + std::to_string(bomb.size()) + "\r\n\r\n", bomb, bomb.size(), too_large},
+    };
+    for (const auto& c : cases) {
+        const auto [answer, sent] = stream_until_answered(app, c.head, c.piece, c.limit);
+        EXPECT_NE(answer.find("\r\n\r\n" + c.answer), std::string::npos) << c.what << ": " << answer.substr(0, 200);
+        // Nothing past the limit was read, give or take what the sockets buffer.
+        EXPECT_LT(sent, 48u << 20) << c.what;
+    }
+    EXPECT_EQ(app.ctl({"status"}).status, 0);
+}
+
 }  // namespace
