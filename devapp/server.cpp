@@ -1,6 +1,7 @@
 #include "server.h"
 
 #include "dispatch.h"
+#include "guarded_server.h"
 #include "shell_quote.h"
 #include "workstation.h"
 
@@ -166,11 +167,8 @@ bool read_body(const httplib::Request& req, httplib::Response& res, const httpli
     return false;
 }
 
-void install_handlers(httplib::Server& server, Workstation& ws, std::mutex& lock, const std::string& token, bool quiet) {
+void install_handlers(GuardedServer& server, Workstation& ws, std::mutex& lock, const std::string& token, bool quiet) {
     server.set_payload_max_length(body_limit);
-    // One request per connection, like the client: a peer that sent garbage
-    // is not kept waiting for a second request.
-    server.set_keep_alive_max_count(1);
     // Only SO_REUSEADDR: the library's default sets SO_REUSEPORT, which would
     // let a second stand-in share the port and quietly take half the requests.
     server.set_socket_options([](socket_t sock) {
@@ -213,7 +211,7 @@ void install_handlers(httplib::Server& server, Workstation& ws, std::mutex& lock
 }
 
 // The port listened on, or nothing (with the reason said).
-std::optional<int> bind_loopback(httplib::Server& server, int wanted) {
+std::optional<int> bind_loopback(GuardedServer& server, int wanted) {
     const int port = wanted == 0 ? server.bind_to_any_port("127.0.0.1")
                                  : (server.bind_to_port("127.0.0.1", wanted) ? wanted : -1);
     if (port >= 0) return port;
@@ -260,7 +258,7 @@ void say_listening(const ServeOptions& o, int port, const std::string& folder) {
 
 // Serves until a stop signal stops the listener; false when the listener
 // stopped on its own.
-bool run_until_signal(httplib::Server& server, const sigset_t& stop_signals, bool quiet) {
+bool run_until_signal(GuardedServer& server, const sigset_t& stop_signals, bool quiet) {
     std::atomic<bool> listening_done{false};
     std::atomic<bool> stopped_by_signal{false};
     std::thread waiter([&] {
@@ -273,7 +271,7 @@ bool run_until_signal(httplib::Server& server, const sigset_t& stop_signals, boo
         while (!server.is_running() && !listening_done) std::this_thread::sleep_for(std::chrono::milliseconds(10));
         server.stop();
     });
-    const bool listened = server.listen_after_bind();
+    const bool listened = server.serve();
     listening_done = true;
     if (!stopped_by_signal) pthread_kill(waiter.native_handle(), SIGTERM);
     waiter.join();
@@ -302,7 +300,7 @@ int serve(const ServeOptions& o) {
     std::mutex lock;
     const sigset_t stop_signals = block_stop_signals();
 
-    httplib::Server server;
+    GuardedServer server;
     install_handlers(server, ws, lock, token, o.quiet);
     const std::optional<int> port = bind_loopback(server, o.port);
     if (!port) return 1;

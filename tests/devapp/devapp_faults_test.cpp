@@ -198,4 +198,81 @@ TEST(DevappFaults, BodiesAreReadOnlyWithTheTokenAndOnlyUpTo16MB) {
     EXPECT_EQ(app.ctl({"status"}).status, 0);
 }
 
+TEST(DevappFaults, PanesWritingAtOnceKeepTheJournalWhole) {
+    Devapp app;
+    constexpr int panes = 4;
+    constexpr int notes = 25;
+    std::vector<std::string> names;
+    for (int i = 0; i < panes; ++i) names.push_back(ask(app, {{"command", "spawn"}, {"task", "task " + std::to_string(i)}})["terminalName"]);
+    std::vector<std::thread> writers;
+    std::vector<std::string> failures(panes);
+    for (int p = 0; p < panes; ++p) {
+        writers.emplace_back([&app, &failures, p, name = names[p]] {
+            try {
+                for (int i = 0; i < notes; ++i) {
+                    ask(app, {{"command", "note"}, {"text", name + " " + std::to_string(i)}}, name);
+                    ask(app, {{"command", "progress"}, {"point", name + " at " + std::to_string(i)}}, name);
+                }
+            } catch (const std::exception& e) {
+                failures[p] = e.what();
+            }
+        });
+    }
+    for (auto& w : writers) w.join();
+    EXPECT_EQ(failures, std::vector<std::string>(panes));
+    std::ifstream journal(app.folder + "/.tarvolt/journal.jsonl");
+    std::set<std::string> texts;
+    int lines = 0;
+    for (std::string line; std::getline(journal, line); ++lines) {
+        const auto entry = tv::parse_json(line);
+        ASSERT_TRUE(entry.value) << line;
+        if ((*entry.value)["command"] == "note") texts.insert((*entry.value)["text"].get<std::string>());
+    }
+    EXPECT_EQ(lines, panes + 2 * panes * notes);
+    EXPECT_EQ(texts.size(), static_cast<std::size_t>(panes * notes));
+    for (const auto& panel : ask(app, {{"command", "status"}})["panels"]) {
+        if (panel["role"] == "subagent") {
+            EXPECT_EQ(panel["progressPoint"], panel["name"].get<std::string>() + " at 24");
+        }
+    }
+}
+
+// Connections that send nothing, or a header line now and then, must not
+// keep the client's call waiting.
+TEST(DevappFaultsSlow, SilentAndDrippingConnectionsDoNotKeepACallWaiting) {
+    const struct {
+        const char* what;
+        int connections;
+        bool drip;
+    } cases[] = {
+        {"200 silent", 200, false},
+        {"600 silent, more than are held", 600, false},
+        {"24 dripping a header line", 24, true},
+    };
+    for (const auto& c : cases) {
+        Devapp app;
+        std::vector<int> held;
+        for (int i = 0; i < c.connections; ++i) held.push_back(app.connect_raw());
+        std::atomic<bool> done{false};
+        std::thread dripper([&] {
+            for (int line = 0; c.drip && !done; ++line) {
+                for (const int fd : held) {
+                    const std::string text = line == 0 ? "POST /control HTTP/1.1\r\n" : "x-line-" + std::to_string(line) + ": 1\r\n";
+                    ::send(fd, text.data(), text.size(), MSG_NOSIGNAL);
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            }
+        });
+        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        const auto start = Clock::now();
+        const auto status = app.ctl({"status"});
+        const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
+        EXPECT_EQ(status.status, 0) << c.what << ": " << status.err;
+        EXPECT_LT(took.count(), 1000) << c.what;
+        done = true;
+        dripper.join();
+        for (const int fd : held) ::close(fd);
+    }
+}
+
 }  // namespace
