@@ -1,6 +1,7 @@
 // done, progress, artifact, request, note, inbox, ack and status: the
 // delegation ledger of the workstation.
 #include "commands.h"
+#include "output_paths.h"
 #include "refusal.h"
 #include "request_members.h"
 #include "sim_hash.h"
@@ -117,6 +118,10 @@ tv::Json artifact_command(Workstation& ws, Terminal& caller, const tv::Json& bod
     std::filesystem::path path(given);
     if (path.is_relative()) path = std::filesystem::path(ws.settings.folder) / path;
     path = path.lexically_normal();
+    if (!leads_inside(ws.settings.folder, path)) {
+        refuse("--path must name a file inside the workstation folder " + ws.settings.folder + "; \"" + given +
+               "\" leads outside it");
+    }
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec)) refuse("no regular file at " + path.string());
     const std::uintmax_t bytes = std::filesystem::file_size(path, ec);

@@ -1,6 +1,7 @@
 #include "media_jobs.h"
 
 #include "media/media_files.h"
+#include "output_paths.h"
 #include "refusal.h"
 #include "request_members.h"
 
@@ -29,9 +30,9 @@ bool counts(MediaJob& job) {
     return true;
 }
 
-void finish(MediaJob& job) {
-    const std::string error = job.kind == "image" ? save_api_picture(job.prompt, job.api_id, job.path)
-                                                  : save_api_video(job.prompt, job.api_id, job.path);
+void finish(MediaJob& job, const std::string& folder) {
+    const std::string error = job.kind == "image" ? save_api_picture(job.prompt, job.api_id, job.path, folder)
+                                                  : save_api_video(job.prompt, job.api_id, job.path, folder);
     if (error.empty()) {
         job.status = "succeeded";
     } else {
@@ -82,7 +83,7 @@ tv::Json poll_api_job(Workstation& ws, const tv::Json& body, std::string_view ki
             job.status = "failed";
             job.detail = "the provider declined this prompt (the stand-in was told to, with --fail " + job.api_id + ")";
         } else if (job.behaviour == Behaviour::works && counts(job) && job.polls_counted >= job.polls_needed) {
-            finish(job);
+            finish(job, ws.settings.folder);
         }
     }
     tv::Json reply = {{"status", job.status}};
@@ -107,6 +108,10 @@ tv::Json note_media_failure(const tv::Json& body) {
 tv::Json record_media_file(Workstation& ws, Terminal& caller, const tv::Json& body, std::string_view kind) {
     const std::string& path = text_member(body, "path");
     if (ws.planned_outputs.count(path) == 0) refuse("the app did not plan the path \"" + path + "\"");
+    // A tool could have left a link there in place of the file.
+    if (!leads_inside(ws.settings.folder, path)) {
+        refuse("the file at " + path + " leads outside the workstation folder " + ws.settings.folder + " through a symbolic link");
+    }
     std::error_code ec;
     const auto bytes = std::filesystem::file_size(path, ec);
     if (ec || !std::filesystem::is_regular_file(path, ec) || bytes == 0) refuse("no generated file at " + path);

@@ -65,4 +65,12 @@ std::string plan_output_path(Workstation& ws, const std::optional<std::string>& 
     return path.string();
 }
 
+bool leads_inside(const std::string& folder, const fs::path& path) {
+    std::error_code ec;
+    const fs::path real = fs::weakly_canonical(path, ec);
+    if (ec) return false;
+    const fs::path rel = real.lexically_relative(folder);
+    return !rel.empty() && *rel.begin() != "..";
+}
+
 }  // namespace devapp

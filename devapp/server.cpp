@@ -1,6 +1,7 @@
 #include "server.h"
 
 #include "dispatch.h"
+#include "guarded_server.h"
 #include "shell_quote.h"
 #include "workstation.h"
 
@@ -9,6 +10,7 @@
 #include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -112,34 +114,88 @@ sigset_t block_stop_signals() {
     return stop_signals;
 }
 
-ControlAnswer answer_with_token_check(Workstation& ws, std::mutex& lock, const std::string& token,
-                                      const httplib::Request& req) {
+constexpr std::size_t body_limit = 16u << 20;
+
+// A request without the right token is refused from its head alone, before
+// anything of its body is read.
+std::optional<ControlAnswer> token_refusal(const httplib::Request& req, const std::string& token) {
     const std::string given = req.get_header_value("x-tarvolt-token");
     if (given.empty()) {
-        return {401, refusal_body("missing x-tarvolt-token header: this endpoint answers only the panes of its own app"),
-                "(no token) -> refused"};
+        return ControlAnswer{401, refusal_body("missing x-tarvolt-token header: this endpoint answers only the panes of its own app"),
+                             "(no token) -> refused"};
     }
     if (!token_matches(given, token)) {
-        return {401, refusal_body("wrong x-tarvolt-token: this is not the token of this app's panes"),
-                "(wrong token) -> refused"};
+        return ControlAnswer{401, refusal_body("wrong x-tarvolt-token: this is not the token of this app's panes"),
+                             "(wrong token) -> refused"};
     }
-    const std::lock_guard<std::mutex> hold(lock);
-    return answer_control_request(ws, req.body);
+    return std::nullopt;
 }
 
-void install_handlers(httplib::Server& server, Workstation& ws, std::mutex& lock, const std::string& token, bool quiet) {
-    server.set_payload_max_length(16u << 20);
-    // One request per connection, like the client: a peer that sent garbage
-    // is not kept waiting for a second request.
-    server.set_keep_alive_max_count(1);
+// Anything but POST /control is answered from its head too, with the status
+// the library's own routing gave it; the error handler words it.
+int status_for_other(const httplib::Request& req) {
+    const std::string& m = req.method;
+    const bool with_body = m == "POST" || m == "PUT" || m == "PATCH" || m == "DELETE" || m == "PRI";
+    if (with_body && req.get_header_value<std::uint64_t>("Content-Length") > body_limit) return 413;
+    // The library routes no other method (CONNECT, TRACE, PRI).
+    const bool routable = m == "GET" || m == "HEAD" || m == "OPTIONS" || m == "POST" || m == "PUT" || m == "PATCH" || m == "DELETE";
+    return routable ? 404 : 400;
+}
+
+// The body, at most body_limit bytes however it is sent (chunked and
+// compressed included); false with the status set when it cannot be had.
+bool read_body(const httplib::Request& req, httplib::Response& res, const httplib::ContentReader& read, std::string& body) {
+    bool too_large = req.get_header_value<std::uint64_t>("Content-Length") > body_limit;
+    std::size_t received = 0;
+    const auto take = [&](const char* data, std::size_t n, bool keep) {
+        if (n > body_limit - received) {
+            too_large = true;
+            return false;
+        }
+        received += n;
+        if (keep) body.append(data, n);
+        return true;
+    };
+    // Form parts are counted, not kept: the body of such a request is no JSON.
+    const bool whole = !too_large && (req.is_multipart_form_data()
+                                          ? read([](const httplib::MultipartFormData&) { return true; },
+                                                 [&](const char* data, std::size_t n) { return take(data, n, false); })
+                                          : read([&](const char* data, std::size_t n) { return take(data, n, true); }));
+    if (whole) return true;
+    if (too_large) res.status = 413;
+    if (res.status < 400) res.status = 400;
+    return false;
+}
+
+void install_handlers(GuardedServer& server, Workstation& ws, std::mutex& lock, const std::string& token, bool quiet) {
+    server.set_payload_max_length(body_limit);
     // Only SO_REUSEADDR: the library's default sets SO_REUSEPORT, which would
     // let a second stand-in share the port and quietly take half the requests.
     server.set_socket_options([](socket_t sock) {
         int yes = 1;
         ::setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
     });
-    server.Post("/control", [&ws, &lock, &token, quiet](const httplib::Request& req, httplib::Response& res) {
-        const ControlAnswer answer = answer_with_token_check(ws, lock, token, req);
+    server.set_pre_routing_handler([&token, quiet](const httplib::Request& req, httplib::Response& res) {
+        if (req.method != "POST" || req.path != "/control") {
+            res.status = status_for_other(req);
+            return httplib::Server::HandlerResponse::Handled;
+        }
+        const std::optional<ControlAnswer> refused = token_refusal(req, token);
+        if (!refused) return httplib::Server::HandlerResponse::Unhandled;
+        res.status = refused->http_status;
+        res.set_content(refused->body, "application/json");
+        if (!quiet) say(refused->summary);
+        return httplib::Server::HandlerResponse::Handled;
+    });
+    server.Post("/control", [&ws, &lock, quiet](const httplib::Request& req, httplib::Response& res,
+                                                const httplib::ContentReader& read) {
+        std::string body;
+        if (!read_body(req, res, read, body)) return;
+        ControlAnswer answer;
+        {
+            const std::lock_guard<std::mutex> hold(lock);
+            answer = answer_control_request(ws, body);
+        }
         res.status = answer.http_status;
         res.set_content(answer.body, "application/json");
         if (!quiet) say(answer.summary);
@@ -155,7 +211,7 @@ void install_handlers(httplib::Server& server, Workstation& ws, std::mutex& lock
 }
 
 // The port listened on, or nothing (with the reason said).
-std::optional<int> bind_loopback(httplib::Server& server, int wanted) {
+std::optional<int> bind_loopback(GuardedServer& server, int wanted) {
     const int port = wanted == 0 ? server.bind_to_any_port("127.0.0.1")
                                  : (server.bind_to_port("127.0.0.1", wanted) ? wanted : -1);
     if (port >= 0) return port;
@@ -202,7 +258,7 @@ void say_listening(const ServeOptions& o, int port, const std::string& folder) {
 
 // Serves until a stop signal stops the listener; false when the listener
 // stopped on its own.
-bool run_until_signal(httplib::Server& server, const sigset_t& stop_signals, bool quiet) {
+bool run_until_signal(GuardedServer& server, const sigset_t& stop_signals, bool quiet) {
     std::atomic<bool> listening_done{false};
     std::atomic<bool> stopped_by_signal{false};
     std::thread waiter([&] {
@@ -215,7 +271,7 @@ bool run_until_signal(httplib::Server& server, const sigset_t& stop_signals, boo
         while (!server.is_running() && !listening_done) std::this_thread::sleep_for(std::chrono::milliseconds(10));
         server.stop();
     });
-    const bool listened = server.listen_after_bind();
+    const bool listened = server.serve();
     listening_done = true;
     if (!stopped_by_signal) pthread_kill(waiter.native_handle(), SIGTERM);
     waiter.join();
@@ -244,7 +300,7 @@ int serve(const ServeOptions& o) {
     std::mutex lock;
     const sigset_t stop_signals = block_stop_signals();
 
-    httplib::Server server;
+    GuardedServer server;
     install_handlers(server, ws, lock, token, o.quiet);
     const std::optional<int> port = bind_loopback(server, o.port);
     if (!port) return 1;

@@ -9,8 +9,10 @@ namespace devapp {
 inline constexpr int picture_width = 512;
 inline constexpr int picture_height = 320;
 
-// Each returns an empty text, or what went wrong.
-std::string save_api_picture(std::string_view prompt, std::string_view api_id, const std::string& path);
-std::string save_api_video(std::string_view prompt, std::string_view api_id, const std::string& path);
+// Each writes only inside `folder`, and returns an empty text, or what went wrong.
+std::string save_api_picture(std::string_view prompt, std::string_view api_id, const std::string& path,
+                             const std::string& folder);
+std::string save_api_video(std::string_view prompt, std::string_view api_id, const std::string& path,
+                           const std::string& folder);
 
 }  // namespace devapp

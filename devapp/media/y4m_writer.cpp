@@ -6,7 +6,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <unistd.h>
 #include <vector>
 
 namespace devapp {
@@ -46,21 +45,18 @@ std::vector<std::uint8_t> planes_of(const Picture& p) {
 
 }  // namespace
 
-std::string write_y4m(const std::string& path, const VideoShape& shape, const std::function<Picture(int)>& frame) {
-    const std::string part = part_path(path);
-    std::FILE* f = std::fopen(part.c_str(), "wbe");
-    if (f == nullptr) return "could not write " + path + ": " + std::strerror(errno);
+std::string write_y4m(const std::string& path, const VideoShape& shape, const std::function<Picture(int)>& frame,
+                      const std::string& folder) {
+    PartFile part(path, folder);
+    std::FILE* f = part.stream();
+    if (f == nullptr) return part.error();
     bool ok = std::fprintf(f, "YUV4MPEG2 W%d H%d F%d:1 Ip A1:1 C420jpeg\n", shape.width, shape.height, shape.fps) > 0;
     for (int i = 0; ok && i < shape.frames; ++i) {
         const std::vector<std::uint8_t> planes = planes_of(frame(i));
         ok = std::fputs("FRAME\n", f) >= 0 && std::fwrite(planes.data(), 1, planes.size(), f) == planes.size();
     }
-    const int saved = errno;
-    if (std::fclose(f) != 0 || !ok) {
-        std::remove(part.c_str());
-        return "could not write " + path + ": " + std::strerror(saved != 0 ? saved : EIO);
-    }
-    return move_into_place(part, path);
+    if (!ok) return part.abandon(std::strerror(errno != 0 ? errno : EIO));
+    return part.move_into_place();
 }
 
 }  // namespace devapp

@@ -17,7 +17,9 @@ struct VideoShape {
 };
 
 // Asks `frame(i)` for each picture in turn and writes them beside the path,
-// then renames the file into place. Returns an empty text, or what went wrong.
-std::string write_y4m(const std::string& path, const VideoShape& shape, const std::function<Picture(int)>& frame);
+// then renames the file into place; with a `folder`, only inside it (see
+// PartFile). Returns an empty text, or what went wrong.
+std::string write_y4m(const std::string& path, const VideoShape& shape, const std::function<Picture(int)>& frame,
+                      const std::string& folder = "");
 
 }  // namespace devapp

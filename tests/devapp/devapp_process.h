@@ -78,23 +78,33 @@ public:
     }
     tv::Json post(const tv::Json& body) const { return post_text(tv::to_compact_text(body)); }
 
-    // Raw bytes in, raw bytes out, for requests the client would never send.
-    std::string exchange(const std::string& request) const {
+    // A connected socket, or -1.
+    int connect_raw() const {
         const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         sockaddr_in addr{};
         addr.sin_family = AF_INET;
         addr.sin_port = htons(port);
         addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0) return fd;
+        ::close(fd);
+        return -1;
+    }
+
+    // Raw bytes in, raw bytes out, for requests the client would never send.
+    std::string exchange(const std::string& request) const {
+        const int fd = connect_raw();
         std::string response;
-        if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0) {
+        if (fd >= 0) {
             ::send(fd, request.data(), request.size(), MSG_NOSIGNAL);
             char buf[4096];
             ssize_t n;
             while ((n = ::recv(fd, buf, sizeof buf, 0)) > 0) response.append(buf, static_cast<std::size_t>(n));
+            ::close(fd);
         }
-        ::close(fd);
         return response;
     }
+
+    pid_t pid() const { return pid_; }
 
     std::string folder;
     std::string exports;
