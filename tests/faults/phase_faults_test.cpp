@@ -3,7 +3,7 @@
 // start or poll is that attempt's failure; a lost report only warns.
 #include "image/app_job.h"
 #include "image/image_attempt.h"
-#include "support/faulty_app.h"
+#include "support/fake_app.h"
 #include "support/run_ctl.h"
 #include "support/scratch_dir.h"
 #include "support/scripted_job.h"
@@ -18,7 +18,7 @@
 namespace {
 
 using namespace std::chrono_literals;
-using tvtest::Wire;
+using Wire = tvtest::Answer;
 using Answers = std::function<Wire(const std::string& phase)>;
 
 std::string phase_of(const std::string& body) {
@@ -26,7 +26,7 @@ std::string phase_of(const std::string& body) {
     return parsed.value && parsed.value->is_object() ? parsed.value->value("phase", "") : "";
 }
 
-const Wire reset{"", 0ms, true};
+const Wire reset{.bytes = "", .reset = true};
 const Wire cut_short{"HTTP/1.1 200 OK\r\ncontent-length: 40\r\n\r\n{\"ok\":tr"};
 
 struct PhaseRow {
@@ -47,15 +47,15 @@ class PhaseFaultsSlow : public testing::Test {
 protected:
     PhaseRun run(const std::string& command, const std::string& plan, const Answers& answers) {
         std::filesystem::remove(path_);
-        tvtest::FaultyApp app([&](const std::string& body) {
-            const std::string phase = phase_of(body);
+        tvtest::FakeApp app([&](const tvtest::Request& request) {
+            const std::string phase = phase_of(request.body);
             const Wire answer = answers(phase);
-            if (phase == "plan" && answer.bytes.empty() && !answer.reset) return tvtest::json_wire(plan);
+            if (phase == "plan" && answer.bytes.empty() && !answer.reset) return tvtest::json_answer(plan);
             return answer;
         });
         port_ = std::to_string(app.port());
         PhaseRun run{tvtest::run_ctl({command, "--prompt", "kite"}, tvtest::pane_env(app.port())), {}};
-        for (const auto& body : app.bodies()) run.phases.push_back(phase_of(body));
+        for (const auto& request : app.requests()) run.phases.push_back(phase_of(request.body));
         return run;
     }
 
@@ -79,9 +79,9 @@ protected:
     std::string port_;
 };
 
-Wire ok() { return tvtest::json_wire(R"({"ok":true})"); }
+Wire ok() { return tvtest::json_answer(R"({"ok":true})"); }
 Wire plan_answer() { return Wire{}; }  // the test's own plan
-Wire json(const std::string& text) { return tvtest::json_wire(text); }
+Wire json(const std::string& text) { return tvtest::json_answer(text); }
 
 TEST_F(PhaseFaultsSlow, ImageSteps) {
     const std::string plan = R"({"ok":true,"outputPath":")" + path_ + R"(","attempts":[
