@@ -38,45 +38,33 @@ struct PhaseRow {
     std::vector<std::string> phases;
 };
 
-struct PhaseRun {
-    tvtest::RunResult result;
-    std::vector<std::string> phases;
-};
-
 class PhaseFaultsSlow : public testing::Test {
 protected:
-    PhaseRun run(const std::string& command, const std::string& plan, const Answers& answers) {
-        std::filesystem::remove(path_);
-        tvtest::FakeApp app([&](const tvtest::Request& request) {
-            const std::string phase = phase_of(request.body);
-            const Wire answer = answers(phase);
-            if (phase == "plan" && answer.bytes.empty() && !answer.reset) return tvtest::json_answer(plan);
-            return answer;
-        });
-        port_ = std::to_string(app.port());
-        PhaseRun run{tvtest::run_ctl({command, "--prompt", "kite"}, tvtest::pane_env(app.port())), {}};
-        for (const auto& request : app.requests()) run.phases.push_back(phase_of(request.body));
-        return run;
-    }
-
     void check(const std::string& command, const std::string& plan, const std::vector<PhaseRow>& rows) {
         for (const PhaseRow& row : rows) {
-            const PhaseRun r = run(command, plan, row.answers);
+            std::filesystem::remove(path_);
+            tvtest::FakeApp app([&](const tvtest::Request& request) {
+                const std::string phase = phase_of(request.body);
+                const Wire answer = row.answers(phase);
+                if (phase == "plan" && answer.bytes.empty() && !answer.reset) return tvtest::json_answer(plan);
+                return answer;
+            });
+            const auto r = tvtest::run_ctl({command, "--prompt", "kite"}, tvtest::pane_env(app.port()));
+            std::vector<std::string> phases;
+            for (const auto& request : app.requests()) phases.push_back(phase_of(request.body));
             std::string err_line = row.err_line;
             for (auto at = err_line.find("{port}"); at != std::string::npos; at = err_line.find("{port}")) {
-                err_line.replace(at, 6, port_);
+                err_line.replace(at, 6, std::to_string(app.port()));
             }
-            EXPECT_EQ(r.result.status, row.status) << row.fault;
-            EXPECT_EQ(r.result.out, row.delivered ? path_ + "\n" : "") << row.fault;
-            EXPECT_NE(r.result.err.find("tarvolt-ctl: " + err_line + "\n"), std::string::npos) << row.fault << ":\n"
-                                                                                               << r.result.err;
-            EXPECT_EQ(r.phases, row.phases) << row.fault;
+            EXPECT_EQ(r.status, row.status) << row.fault;
+            EXPECT_EQ(r.out, row.delivered ? path_ + "\n" : "") << row.fault;
+            EXPECT_NE(r.err.find("tarvolt-ctl: " + err_line + "\n"), std::string::npos) << row.fault << ":\n" << r.err;
+            EXPECT_EQ(phases, row.phases) << row.fault;
         }
     }
 
     tvtest::ScratchDir scratch_{"phase-faults"};
     const std::string path_ = (scratch_ / "out.bin").string();
-    std::string port_;
 };
 
 Wire ok() { return tvtest::json_answer(R"({"ok":true})"); }
