@@ -27,18 +27,36 @@ TEST(RunMain, HelpUsageAndEnvironmentErrors) {
         {{"spawn"}, {}, 1, "", "the command \"spawn\" requires --task\n\n" + usage},
         {{"list", "\xff"}, {}, 1, "", "argument 2 is not valid UTF-8: \"\xEF\xBF\xBD\""},
         // Every variable is looked for before the port is checked.
-        {{"list"}, {"TARVOLT_CTL_PORT=", "TARVOLT_CTL_TOKEN=t", "TARVOLT_TERMINAL_NAME=n"}, 1, "",
+        {{"list"},
+         {"TARVOLT_CTL_PORT=", "TARVOLT_CTL_TOKEN=t", "TARVOLT_TERMINAL_NAME=n"},
+         1,
+         "",
          "missing TARVOLT_CTL_PORT; run this inside a tarvolt terminal"},
-        {{"list"}, {"TARVOLT_CTL_PORT=99999", "TARVOLT_TERMINAL_NAME=n"}, 1, "",
+        {{"list"},
+         {"TARVOLT_CTL_PORT=99999", "TARVOLT_TERMINAL_NAME=n"},
+         1,
+         "",
          "missing TARVOLT_CTL_TOKEN; run this inside a tarvolt terminal"},
-        {{"list"}, {"TARVOLT_CTL_PORT=1", "TARVOLT_CTL_TOKEN=\xff", "TARVOLT_TERMINAL_NAME=n"}, 1, "",
+        {{"list"},
+         {"TARVOLT_CTL_PORT=1", "TARVOLT_CTL_TOKEN=\xff", "TARVOLT_TERMINAL_NAME=n"},
+         1,
+         "",
          "missing TARVOLT_CTL_TOKEN; run this inside a tarvolt terminal"},
-        {{"list"}, {"TARVOLT_CTL_PORT=1", "TARVOLT_CTL_TOKEN=t"}, 1, "",
+        {{"list"},
+         {"TARVOLT_CTL_PORT=1", "TARVOLT_CTL_TOKEN=t"},
+         1,
+         "",
          "missing TARVOLT_TERMINAL_NAME; run this inside a tarvolt terminal"},
         // A line break would end the token's header and start another.
-        {{"list"}, {"TARVOLT_CTL_PORT=1", "TARVOLT_CTL_TOKEN=t\r\nx-evil: 1", "TARVOLT_TERMINAL_NAME=n"}, 1, "",
+        {{"list"},
+         {"TARVOLT_CTL_PORT=1", "TARVOLT_CTL_TOKEN=t\r\nx-evil: 1", "TARVOLT_TERMINAL_NAME=n"},
+         1,
+         "",
          "TARVOLT_CTL_TOKEN holds a line break, which a request header cannot carry"},
-        {{"list"}, {"TARVOLT_CTL_PORT=65536", "TARVOLT_CTL_TOKEN=t", "TARVOLT_TERMINAL_NAME=n"}, 1, "",
+        {{"list"},
+         {"TARVOLT_CTL_PORT=65536", "TARVOLT_CTL_TOKEN=t", "TARVOLT_TERMINAL_NAME=n"},
+         1,
+         "",
          "Port should be >= 0 and < 65536. Received type number (65536)."},
     };
     for (const auto& c : cases) {
@@ -61,13 +79,17 @@ TEST(RunMain, PrintsTheFramedBodyOrNothing) {
         {{"list"},
          R"({"ok":true,"terminals":[{"name":"api-2","role":"subagent","status":"idle","cliId":"codex"}],
             "pending":{"runningTasks":2}})",
-         0, "api-2  [subagent]  idle  (codex)\n\nidle (awaiting acceptance or ready for a task): api-2\n"
-            "pending: 2 task(s) still running\n", ""},
+         0,
+         "api-2  [subagent]  idle  (codex)\n\nidle (awaiting acceptance or ready for a task): api-2\n"
+         "pending: 2 task(s) still running\n",
+         ""},
         {{"ack"},
          R"({"ok":true,"acknowledgedReportIds":["r1"],"closedTerminalNames":["api-2"],
             "closedWithoutCommitsTerminalNames":[],"closedInPlainFolderTerminalNames":[],"keptTerminalNames":"api-3",
             "pending":{"unreadReports":3}})",
-         1, "", "tarvolt-ctl: responseBody.keptTerminalNames.join is not a function\n"},
+         1,
+         "",
+         "tarvolt-ctl: responseBody.keptTerminalNames.join is not a function\n"},
     };
     for (const auto& run : runs) {
         tvtest::FakeApp app({tvtest::json_answer(run.reply)});
@@ -77,9 +99,7 @@ TEST(RunMain, PrintsTheFramedBodyOrNothing) {
 }
 
 TEST(RunMain, ClosedStandardOutputIsNoSuccess) {
-    tvtest::RunOptions closed;
-    closed.stdout_closed = true;
-    const auto r = run_ctl({"help"}, {}, closed);
+    const auto r = run_ctl({"help"}, {}, {.out = tvtest::Sink::reader_gone});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "tarvolt-ctl: could not write the result to standard output: Broken pipe (os error 32)\n");
 }

@@ -1,9 +1,9 @@
 // Output streams that a caller left full, closed or without a reader: a
 // result that cannot be written is a failure, lost warnings are not, and the
 // run always ends with its status.
-#include "support/faulty_app.h"
+#include "support/fake_app.h"
+#include "support/run_ctl.h"
 #include "support/scratch_dir.h"
-#include "support/stream_run.h"
 
 #include <gtest/gtest.h>
 
@@ -18,10 +18,10 @@ TEST(OutputFaults, EndsWithItsStatusWhateverTheStreams) {
                              R"(","attempts":[{"kind":"command","timeoutMs":20000,"imageCliId":"codex-image",)"
                              R"("toolName":"Codex","model":"m","commandLine":"printf png > ')" +
                              path + R"('"}]})";
-    tvtest::FaultyApp app([&](const std::string& body) {
-        if (body.find(R"("to":"gone")") != std::string::npos)
-            return tvtest::json_wire(R"({"ok":false,"error":"no pane"})");
-        return tvtest::json_wire(body.find("\"plan\"") != std::string::npos ? plan : R"({"ok":true})");
+    tvtest::FakeApp app([&](const tvtest::Request& request) {
+        if (request.body.find(R"("to":"gone")") != std::string::npos)
+            return tvtest::json_answer(R"({"ok":false,"error":"no pane"})");
+        return tvtest::json_answer(request.body.find("\"plan\"") != std::string::npos ? plan : R"({"ok":true})");
     });
     const std::vector<std::string> sent = {"send", "--to", "api-2", "--message", "m"};
     const std::vector<std::string> refused = {"send", "--to", "gone", "--message", "m"};
@@ -54,8 +54,8 @@ TEST(OutputFaults, EndsWithItsStatusWhateverTheStreams) {
     for (const auto& row : rows) {
         const std::string label = testing::PrintToString(row.args) + " out " + std::to_string(int(row.out)) + " err " +
                                   std::to_string(int(row.err));
-        const tvtest::StreamRun r =
-            tvtest::run_ctl_into(row.args, tvtest::pane_env(app.port()), row.out, row.err, std::chrono::seconds(20));
+        const auto r = tvtest::run_ctl(row.args, tvtest::pane_env(app.port()),
+                                       {.out = row.out, .err = row.err, .limit = std::chrono::seconds(20)});
         EXPECT_EQ(r.status, row.status) << label;
         EXPECT_EQ(r.out, row.out_text) << label;
         EXPECT_EQ(r.err, row.err_text) << label;

@@ -3,7 +3,7 @@
 // start or poll is that attempt's failure; a lost report only warns.
 #include "image/app_job.h"
 #include "image/image_attempt.h"
-#include "support/faulty_app.h"
+#include "support/fake_app.h"
 #include "support/run_ctl.h"
 #include "support/scratch_dir.h"
 #include "support/scripted_job.h"
@@ -18,7 +18,7 @@
 namespace {
 
 using namespace std::chrono_literals;
-using tvtest::Wire;
+using Wire = tvtest::Answer;
 using Answers = std::function<Wire(const std::string& phase)>;
 
 std::string phase_of(const std::string& body) {
@@ -26,7 +26,7 @@ std::string phase_of(const std::string& body) {
     return parsed.value && parsed.value->is_object() ? parsed.value->value("phase", "") : "";
 }
 
-const Wire reset{"", 0ms, true};
+const Wire reset{.bytes = "", .reset = true};
 const Wire cut_short{"HTTP/1.1 200 OK\r\ncontent-length: 40\r\n\r\n{\"ok\":tr"};
 
 struct PhaseRow {
@@ -38,50 +38,38 @@ struct PhaseRow {
     std::vector<std::string> phases;
 };
 
-struct PhaseRun {
-    tvtest::RunResult result;
-    std::vector<std::string> phases;
-};
-
 class PhaseFaultsSlow : public testing::Test {
 protected:
-    PhaseRun run(const std::string& command, const std::string& plan, const Answers& answers) {
-        std::filesystem::remove(path_);
-        tvtest::FaultyApp app([&](const std::string& body) {
-            const std::string phase = phase_of(body);
-            const Wire answer = answers(phase);
-            if (phase == "plan" && answer.bytes.empty() && !answer.reset) return tvtest::json_wire(plan);
-            return answer;
-        });
-        port_ = std::to_string(app.port());
-        PhaseRun run{tvtest::run_ctl({command, "--prompt", "kite"}, tvtest::pane_env(app.port())), {}};
-        for (const auto& body : app.bodies()) run.phases.push_back(phase_of(body));
-        return run;
-    }
-
     void check(const std::string& command, const std::string& plan, const std::vector<PhaseRow>& rows) {
         for (const PhaseRow& row : rows) {
-            const PhaseRun r = run(command, plan, row.answers);
+            std::filesystem::remove(path_);
+            tvtest::FakeApp app([&](const tvtest::Request& request) {
+                const std::string phase = phase_of(request.body);
+                const Wire answer = row.answers(phase);
+                if (phase == "plan" && answer.bytes.empty() && !answer.reset) return tvtest::json_answer(plan);
+                return answer;
+            });
+            const auto r = tvtest::run_ctl({command, "--prompt", "kite"}, tvtest::pane_env(app.port()));
+            std::vector<std::string> phases;
+            for (const auto& request : app.requests()) phases.push_back(phase_of(request.body));
             std::string err_line = row.err_line;
             for (auto at = err_line.find("{port}"); at != std::string::npos; at = err_line.find("{port}")) {
-                err_line.replace(at, 6, port_);
+                err_line.replace(at, 6, std::to_string(app.port()));
             }
-            EXPECT_EQ(r.result.status, row.status) << row.fault;
-            EXPECT_EQ(r.result.out, row.delivered ? path_ + "\n" : "") << row.fault;
-            EXPECT_NE(r.result.err.find("tarvolt-ctl: " + err_line + "\n"), std::string::npos) << row.fault << ":\n"
-                                                                                               << r.result.err;
-            EXPECT_EQ(r.phases, row.phases) << row.fault;
+            EXPECT_EQ(r.status, row.status) << row.fault;
+            EXPECT_EQ(r.out, row.delivered ? path_ + "\n" : "") << row.fault;
+            EXPECT_NE(r.err.find("tarvolt-ctl: " + err_line + "\n"), std::string::npos) << row.fault << ":\n" << r.err;
+            EXPECT_EQ(phases, row.phases) << row.fault;
         }
     }
 
     tvtest::ScratchDir scratch_{"phase-faults"};
     const std::string path_ = (scratch_ / "out.bin").string();
-    std::string port_;
 };
 
-Wire ok() { return tvtest::json_wire(R"({"ok":true})"); }
+Wire ok() { return tvtest::json_answer(R"({"ok":true})"); }
 Wire plan_answer() { return Wire{}; }  // the test's own plan
-Wire json(const std::string& text) { return tvtest::json_wire(text); }
+Wire json(const std::string& text) { return tvtest::json_answer(text); }
 
 TEST_F(PhaseFaultsSlow, ImageSteps) {
     const std::string plan = R"({"ok":true,"outputPath":")" + path_ + R"(","attempts":[

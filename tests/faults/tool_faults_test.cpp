@@ -1,9 +1,9 @@
 // Local image tools that misbehave, run by the image command end to end: the
 // result is judged only by the tool's exit and the file at the output path,
 // in bounded time and memory.
-#include "support/faulty_app.h"
+#include "support/fake_app.h"
+#include "support/run_ctl.h"
 #include "support/scratch_dir.h"
-#include "support/stream_run.h"
 #include "values/json.h"
 
 #include <gtest/gtest.h>
@@ -29,6 +29,7 @@ struct ToolRow {
     std::uint64_t timeout_ms;
     std::string reason;  // "" when the file is delivered
     std::chrono::seconds within;
+    long max_kb = 64 * 1024;  // tarvolt-ctl's peak resident size
 };
 
 TEST(ToolFaultsSlow, JudgedByExitAndFileOnly) {
@@ -45,6 +46,9 @@ TEST(ToolFaultsSlow, JudgedByExitAndFileOnly) {
         {"closes stderr early, then fails", "", "echo before >&2; exec 2>&-; sleep 0.2; exit 3", 20'000,
          "failed with exit code 3; the tool reported: before", 5s},
         {"closes both streams, then draws", "", "exec >&- 2>&-; sleep 0.3; printf png > {out}", 20'000, "", 5s},
+        {"floods stderr with 256 MiB, then fails", "", "head -c 268435456 /dev/zero >&2; exit 1", 20'000,
+         "failed with exit code 1; the tool reported: " + std::string(4000, '\0') + "\u2026 (output truncated)", 20s,
+         32 * 1024},
         {"ignores SIGTERM", "", "trap '' TERM; echo stubborn >&2; while :; do sleep 0.1; done", 1'000,
          stopped + "the tool reported: stubborn", 6s},
         {"replaces the output path with a FIFO", "", "mkfifo {out}", 20'000, no_file + none, 5s},
@@ -69,19 +73,19 @@ TEST(ToolFaultsSlow, JudgedByExitAndFileOnly) {
                                                      {"toolName", "Codex"},
                                                      {"model", "m"},
                                                      {"commandLine", with_path(row.command_line, out)}}});
-        tvtest::FaultyApp app([&](const std::string& body) {
-            return tvtest::json_wire(body.find("\"plan\"") != std::string::npos ? tv::to_compact_text(plan)
-                                                                                : R"({"ok":true})");
+        tvtest::FakeApp app([&](const tvtest::Request& request) {
+            return tvtest::json_answer(request.body.find("\"plan\"") != std::string::npos ? tv::to_compact_text(plan)
+                                                                                          : R"({"ok":true})");
         });
-        const tvtest::StreamRun r = tvtest::run_ctl_into({"image", "--prompt", "kite"}, tvtest::pane_env(app.port()),
-                                                         tvtest::Sink::pipe, tvtest::Sink::pipe);
+        tvtest::RunCost cost;
+        const auto r = tvtest::run_ctl({"image", "--prompt", "kite"}, tvtest::pane_env(app.port()), {.cost = &cost});
         const std::string progress =
             "tarvolt-ctl: [1/1] generating with local tool Codex, model m, up to 1 min; writing " + out + "\n";
         if (row.reason.empty()) {
             EXPECT_EQ(r.status, 0) << row.fault;
             EXPECT_EQ(r.out, out + "\n") << row.fault;
             EXPECT_EQ(r.err, progress) << row.fault;
-            EXPECT_EQ(app.bodies().back(),
+            EXPECT_EQ(app.requests().back().body,
                       R"({"command":"image","from":"orchestrator","phase":"record","path":")" + out + R"("})")
                 << row.fault;
         } else {
@@ -91,8 +95,8 @@ TEST(ToolFaultsSlow, JudgedByExitAndFileOnly) {
             const std::string reported = progress + "tarvolt-ctl: Codex " + row.reason + "\n";
             EXPECT_EQ(r.err.substr(0, reported.size()), reported) << row.fault;
         }
-        EXPECT_LT(r.elapsed, row.within) << row.fault;
-        EXPECT_LT(r.max_rss_kb, 64 * 1024) << row.fault;
+        EXPECT_LT(cost.elapsed, row.within) << row.fault;
+        EXPECT_LT(cost.max_rss_kb, row.max_kb) << row.fault;
     }
     std::ifstream kept(victim);
     std::stringstream text;

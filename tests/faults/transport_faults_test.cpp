@@ -2,7 +2,6 @@
 // run ends in one sentence with nothing on standard output, or, when the
 // whole body had arrived, in the proper result.
 #include "support/fake_app.h"
-#include "support/faulty_app.h"
 #include "support/run_ctl.h"
 
 #include <gtest/gtest.h>
@@ -67,7 +66,7 @@ TEST(TransportFaults, AResetIsATransportErrorWhereverItComes) {
     const std::string bytes = tvtest::json_answer(reply_body).bytes;
     const std::size_t head = bytes.find("\r\n\r\n") + 4;
     for (const std::size_t cut : {std::size_t{0}, head / 2, head, head + 20, bytes.size()}) {
-        tvtest::FaultyApp app([&](const std::string&) { return tvtest::Wire{bytes.substr(0, cut), 0ms, true}; });
+        tvtest::FakeApp app({tvtest::Answer{.bytes = bytes.substr(0, cut), .reset = true}});
         const auto r = tvtest::run_ctl(spawn_args, tvtest::pane_env(app.port()));
         EXPECT_EQ(r.status, 1) << cut;
         EXPECT_EQ(r.out, "") << cut;
@@ -82,7 +81,7 @@ TEST(TransportFaultsSlow, ADrippingReplyLongerThanTheLimitArrivesWhole) {
     const std::string bytes = tvtest::json_answer(reply_body).bytes;
     const auto gap = 10'500ms / bytes.size() + 1ms;
     ASSERT_LE(gap, 100ms);
-    tvtest::FaultyApp app([&](const std::string&) { return tvtest::Wire{bytes, gap}; });
+    tvtest::FakeApp app({tvtest::Answer{.bytes = bytes, .drip = gap}});
     const auto start = std::chrono::steady_clock::now();
     const auto r = tvtest::run_ctl(spawn_args, tvtest::pane_env(app.port()));
     EXPECT_GT(std::chrono::steady_clock::now() - start, 10s);

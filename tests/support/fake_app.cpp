@@ -1,15 +1,15 @@
 #include "support/fake_app.h"
 
 #include <arpa/inet.h>
-#include <algorithm>
-#include <cctype>
-#include <cerrno>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
-#include <stdexcept>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <stdexcept>
 
 namespace tvtest {
 namespace {
@@ -43,20 +43,22 @@ Request read_request(int fd) {
     return r;
 }
 
-void write_all(int fd, std::string_view bytes) {
+bool write_all(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
         const ssize_t n = ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-        if (n <= 0) return;
+        if (n <= 0) return false;
         bytes.remove_prefix(static_cast<std::size_t>(n));
     }
+    return true;
 }
 
 }  // namespace
 
 Answer json_answer(std::string_view json_text, int status) {
     Answer a;
-    a.bytes = "HTTP/1.1 " + std::to_string(status) + " OK\r\ncontent-type: application/json\r\ncontent-length: " +
-              std::to_string(json_text.size()) + "\r\nconnection: close\r\n\r\n";
+    a.bytes = "HTTP/1.1 " + std::to_string(status) +
+              " OK\r\ncontent-type: application/json\r\ncontent-length: " + std::to_string(json_text.size()) +
+              "\r\nconnection: close\r\n\r\n";
     a.bytes += json_text;
     return a;
 }
@@ -124,8 +126,21 @@ void FakeApp::handle(int fd) {
         requests_.push_back(request);
         answer = handler_(request);
     }
-    write_all(fd, answer.bytes);
+    if (answer.drip.count() == 0) {
+        write_all(fd, answer.bytes);
+    } else {
+        for (std::size_t i = 0; i < answer.bytes.size(); ++i) {
+            pollfd p{stop_pipe_[0], POLLIN, 0};
+            if (::poll(&p, 1, static_cast<int>(answer.drip.count())) != 0 ||
+                !write_all(fd, std::string_view(answer.bytes).substr(i, 1)))
+                break;
+        }
+    }
     if (answer.hold_open) hold_until_done(stop_pipe_[0], fd);
+    if (answer.reset) {
+        const linger abort{1, 0};
+        ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+    }
     ::close(fd);
 }
 

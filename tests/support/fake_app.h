@@ -1,8 +1,10 @@
 // A scripted stand-in for the app: listens on a free loopback port, records
-// the exact bytes of every request and answers each connection as told.
+// the exact bytes of every request and answers each connection as told, well
+// or with a fault on the wire.
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -19,8 +21,10 @@ struct Request {
 };
 
 struct Answer {
-    std::string bytes;       // written as they are
-    bool hold_open = false;  // then stay silent until the client hangs up
+    std::string bytes;                  // written as they are; cut them short for a broken reply
+    bool hold_open = false;             // then stay silent until the client hangs up
+    std::chrono::milliseconds drip{0};  // pause before each byte; 0 writes them at once
+    bool reset = false;                 // end with a reset (RST) instead of a close
 };
 
 // "HTTP/1.1 {status} OK" with content-length and the JSON text as body.

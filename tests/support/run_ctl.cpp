@@ -1,34 +1,20 @@
 #include "support/run_ctl.h"
 
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
-#include <fcntl.h>
 #include <fstream>
-#include <spawn.h>
 #include <sstream>
 #include <stdexcept>
-#include <sys/wait.h>
-#include <thread>
-#include <unistd.h>
+#include <tuple>
 
 namespace tvtest {
 namespace {
-
-std::string read_to_end(int fd) {
-    std::string text;
-    char buf[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n > 0) {
-            text.append(buf, static_cast<std::size_t>(n));
-        } else if (n == 0 || errno != EINTR) {
-            break;
-        }
-    }
-    ::close(fd);
-    return text;
-}
 
 std::vector<char*> pointers(std::vector<std::string>& text) {
     std::vector<char*> p;
@@ -44,8 +30,12 @@ pid_t spawn(const Spawn& what) {
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     for (const auto& [fd, target] : {std::pair{what.out, 1}, std::pair{what.err, 2}}) {
-        if (fd < 0) posix_spawn_file_actions_addopen(&actions, target, "/dev/null", O_WRONLY, 0);
-        else posix_spawn_file_actions_adddup2(&actions, fd, target);
+        if (fd == not_open)
+            posix_spawn_file_actions_addclose(&actions, target);
+        else if (fd < 0)
+            posix_spawn_file_actions_addopen(&actions, target, "/dev/null", O_WRONLY, 0);
+        else
+            posix_spawn_file_actions_adddup2(&actions, fd, target);
     }
     posix_spawnattr_t attr;
     posix_spawnattr_init(&attr);
@@ -76,21 +66,69 @@ int wait_exit(pid_t pid, rusage* usage) {
 }
 
 RunResult run(std::vector<std::string> argv, const std::vector<std::string>& env, const RunOptions& options) {
-    int out_pipe[2], err_pipe[2];
-    if (::pipe2(out_pipe, O_CLOEXEC) < 0 || ::pipe2(err_pipe, O_CLOEXEC) < 0) {
-        throw std::runtime_error("pipe");
+    using Clock = std::chrono::steady_clock;
+    Spawn what{std::move(argv), env};
+    int readers[2] = {-1, -1};
+    std::vector<int> write_ends;
+    for (const auto& [sink, fd, reader] :
+         {std::tuple{options.out, &what.out, &readers[0]}, std::tuple{options.err, &what.err, &readers[1]}}) {
+        int p[2] = {not_open, -1};
+        if (sink == Sink::full) p[1] = ::open("/dev/full", O_WRONLY | O_CLOEXEC);
+        if ((sink == Sink::pipe || sink == Sink::reader_gone) && ::pipe2(p, O_CLOEXEC) < 0) {
+            throw std::runtime_error("pipe");
+        }
+        if (sink == Sink::reader_gone) ::close(p[0]);
+        if (sink == Sink::pipe) *reader = p[0];
+        *fd = sink == Sink::closed ? not_open : p[1];
+        if (p[1] >= 0) write_ends.push_back(p[1]);
     }
-    if (options.stdout_closed) ::close(out_pipe[0]);
-    const pid_t pid = spawn({std::move(argv), env, out_pipe[1], err_pipe[1]});
-    ::close(out_pipe[1]);
-    ::close(err_pipe[1]);
+    const auto start = Clock::now();
+    const pid_t pid = spawn(what);
+    for (const int fd : write_ends) ::close(fd);
 
-    // Both streams are read to their end, whoever else still holds them.
+    // Both streams are read to their end, whoever else still holds them,
+    // unless the run outlives its limit.
     RunResult result;
-    std::thread err_reader([&] { result.err = read_to_end(err_pipe[0]); });
-    if (!options.stdout_closed) result.out = read_to_end(out_pipe[0]);
-    err_reader.join();
-    result.status = wait_exit(pid);
+    std::vector<pollfd> fds;
+    for (const int fd : readers) {
+        if (fd >= 0) fds.push_back({fd, POLLIN, 0});
+    }
+    bool killed = false;
+    while (!fds.empty()) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(start + options.limit - Clock::now());
+        if (left.count() <= 0 && !killed) {
+            ::kill(pid, SIGKILL);
+            killed = true;
+        }
+        const int n = ::poll(fds.data(), fds.size(), killed ? 1000 : static_cast<int>(left.count()) + 1);
+        if (n < 0 && errno != EINTR) break;
+        if (n == 0 && killed) break;  // a grandchild holds the pipe
+        for (std::size_t i = 0; i < fds.size();) {
+            char buf[65536];
+            const ssize_t got = fds[i].revents != 0 ? ::read(fds[i].fd, buf, sizeof buf) : -2;
+            if (got > 0) (fds[i].fd == readers[0] ? result.out : result.err).append(buf, static_cast<std::size_t>(got));
+            if (got == 0 || (got == -1 && errno != EINTR)) {
+                ::close(fds[i].fd);
+                fds.erase(fds.begin() + static_cast<std::ptrdiff_t>(i));
+            } else {
+                ++i;
+            }
+        }
+    }
+    for (const auto& p : fds) ::close(p.fd);
+    if (!killed) {
+        // Ended its streams but still running: give it until the limit.
+        for (;;) {
+            siginfo_t info{};
+            const int rc = ::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT);
+            if ((rc < 0 && errno != EINTR) || info.si_pid != 0 || Clock::now() >= start + options.limit) break;
+            ::usleep(10'000);
+        }
+        if (Clock::now() >= start + options.limit) ::kill(pid, SIGKILL);
+    }
+    rusage usage{};
+    result.status = wait_exit(pid, &usage);
+    if (options.cost) *options.cost = {usage.ru_maxrss, Clock::now() - start};
     return result;
 }
 
@@ -102,8 +140,7 @@ RunResult run_ctl(const std::vector<std::string>& args, const std::vector<std::s
 }
 
 std::vector<std::string> pane_env(std::uint16_t port, const std::string& name, const std::string& token) {
-    return {"TARVOLT_CTL_PORT=" + std::to_string(port), "TARVOLT_CTL_TOKEN=" + token,
-            "TARVOLT_TERMINAL_NAME=" + name};
+    return {"TARVOLT_CTL_PORT=" + std::to_string(port), "TARVOLT_CTL_TOKEN=" + token, "TARVOLT_TERMINAL_NAME=" + name};
 }
 
 std::string read_file(const std::filesystem::path& path) {

@@ -1,12 +1,13 @@
 // Runs the built programs as children of a test and collects what they wrote.
 #pragma once
 
+#include <sys/resource.h>
+#include <sys/types.h>
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <ostream>
 #include <string>
-#include <sys/resource.h>
-#include <sys/types.h>
 #include <vector>
 
 namespace tvtest {
@@ -24,9 +25,9 @@ inline void PrintTo(const RunResult& r, std::ostream* os) {
 struct Spawn {
     std::vector<std::string> argv;  // argv[0] is the program's path
     std::vector<std::string> env;   // "NAME=value"; PATH is added from this process
-    int out = -1;                   // descriptors for standard output and error; -1: the null device
-    int err = -1;
-    bool default_signals = false;  // the interrupt signals at their defaults, whatever this process inherited
+    int out = -1;                   // descriptors for standard output and error; -1: the null device,
+    int err = -1;                   // not_open: no descriptor at all
+    bool default_signals = false;   // the interrupt signals at their defaults, whatever this process inherited
 };
 
 // The child's pid; standard input is the null device.
@@ -34,8 +35,25 @@ pid_t spawn(const Spawn& what);
 // The exit status, or 128 + signal; `usage` receives the child's resources.
 int wait_exit(pid_t pid, rusage* usage = nullptr);
 
+constexpr int not_open = -2;
+
+enum class Sink {
+    pipe,         // read by this test
+    closed,       // the descriptor is not open at all
+    full,         // the null device that is always full
+    reader_gone,  // a pipe whose reading end is closed
+};
+
+struct RunCost {
+    long max_rss_kb = 0;  // of the child and the children it waited for
+    std::chrono::steady_clock::duration elapsed{};
+};
+
 struct RunOptions {
-    bool stdout_closed = false;  // the reader of standard output went away
+    Sink out = Sink::pipe;
+    Sink err = Sink::pipe;
+    std::chrono::seconds limit{60};  // a run still going then is killed (status 128 + 9)
+    RunCost* cost = nullptr;         // filled in when given
 };
 
 RunResult run(std::vector<std::string> argv, const std::vector<std::string>& env = {}, const RunOptions& options = {});
