@@ -1,15 +1,15 @@
 // Runs two commands alternately N times each, with standard output thrown
 // away, and prints the median wall time of each and their ratio.
 //   compare-commands N -- baseline args... -- candidate args...
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 extern char** environ;

@@ -17,19 +17,54 @@ constexpr auto clis = std::to_array<CliInfo>({
 });
 
 constexpr auto categories = std::to_array<Category>({
-    {"backend", "codex", "gpt-5-codex", "high", 0.42, false, "", {"api", "server", "endpoint", "database", "backend", "sql", "migration", "service"}},
-    {"frontend", "claude", "claude-sonnet-4-5", "medium", 0.35, false, "", {"page", "ui", "css", "component", "layout", "frontend", "button", "form", "screen"}},
+    {"backend",
+     "codex",
+     "gpt-5-codex",
+     "high",
+     0.42,
+     false,
+     "",
+     {"api", "server", "endpoint", "database", "backend", "sql", "migration", "service"}},
+    {"frontend",
+     "claude",
+     "claude-sonnet-4-5",
+     "medium",
+     0.35,
+     false,
+     "",
+     {"page", "ui", "css", "component", "layout", "frontend", "button", "form", "screen"}},
     {"tests", "codex", "gpt-5", "medium", 0.18, false, "", {"test", "tests", "unit", "coverage", "flaky", "testing"}},
-    {"docs", "kimi", "kimi-k2-turbo", "low", 0.03, false, "", {"doc", "docs", "document", "readme", "documentation", "changelog", "guide"}},
-    {"refactor", "claude", "claude-opus-4-1", "high", 1.10, false, "the Balanced profile keeps its most expensive leader for this category only", {"refactor", "rename", "cleanup", "architecture", "restructure"}},
+    {"docs",
+     "kimi",
+     "kimi-k2-turbo",
+     "low",
+     0.03,
+     false,
+     "",
+     {"doc", "docs", "document", "readme", "documentation", "changelog", "guide"}},
+    {"refactor",
+     "claude",
+     "claude-opus-4-1",
+     "high",
+     1.10,
+     false,
+     "the Balanced profile keeps its most expensive leader for this category only",
+     {"refactor", "rename", "cleanup", "architecture", "restructure"}},
     {"review", "cursor", "composer-1", "medium", 0.25, false, "", {"review", "audit"}},
-    {"images", "codex", "gpt-5", "low", std::nullopt, true, "", {"image", "images", "logo", "icon", "picture", "illustration", "drawing"}},
+    {"images",
+     "codex",
+     "gpt-5",
+     "low",
+     std::nullopt,
+     true,
+     "",
+     {"image", "images", "logo", "icon", "picture", "illustration", "drawing"}},
 });
 
 // The narrower kinds of work win over the broad ones, so "write the login
 // page tests" reads as tests and not as frontend.
-constexpr auto category_priority = std::to_array<std::string_view>(
-    {"tests", "docs", "review", "images", "refactor", "frontend", "backend"});
+constexpr auto category_priority =
+    std::to_array<std::string_view>({"tests", "docs", "review", "images", "refactor", "frontend", "backend"});
 
 struct BuiltinEntry {
     std::string_view kind;  // "skill" or "mcp"
@@ -40,14 +75,42 @@ struct BuiltinEntry {
 };
 
 constexpr auto builtin_entries = std::to_array<BuiltinEntry>({
-    {"skill", "tdd-loop", "Test-first loop", "write a failing test, make it pass, then tidy up", {"test", "tests", "tdd", "coverage"}},
-    {"skill", "login-flows", "Login flows", "session cookies, password reset and rate limits for sign-in pages", {"login", "auth", "session", "password"}},
-    {"skill", "readme-writer", "README writer", "structure and tone for READMEs and guides", {"readme", "docs", "documentation", "guide"}},
-    {"skill", "css-layout", "CSS layout", "grid and flexbox recipes for responsive pages", {"css", "layout", "page", "ui", "frontend"}},
-    {"skill", "sql-migrations", "SQL migrations", "reversible schema changes with data backfills", {"sql", "migration", "database", "schema"}},
-    {"skill", "image-prompting", "Image prompting", "how to word prompts for the local image tools", {"image", "picture", "logo", "icon", "prompt"}},
+    {"skill",
+     "tdd-loop",
+     "Test-first loop",
+     "write a failing test, make it pass, then tidy up",
+     {"test", "tests", "tdd", "coverage"}},
+    {"skill",
+     "login-flows",
+     "Login flows",
+     "session cookies, password reset and rate limits for sign-in pages",
+     {"login", "auth", "session", "password"}},
+    {"skill",
+     "readme-writer",
+     "README writer",
+     "structure and tone for READMEs and guides",
+     {"readme", "docs", "documentation", "guide"}},
+    {"skill",
+     "css-layout",
+     "CSS layout",
+     "grid and flexbox recipes for responsive pages",
+     {"css", "layout", "page", "ui", "frontend"}},
+    {"skill",
+     "sql-migrations",
+     "SQL migrations",
+     "reversible schema changes with data backfills",
+     {"sql", "migration", "database", "schema"}},
+    {"skill",
+     "image-prompting",
+     "Image prompting",
+     "how to word prompts for the local image tools",
+     {"image", "picture", "logo", "icon", "prompt"}},
     {"mcp", "filesystem", "File system", "read and write files outside the worktree", {"files", "filesystem"}},
-    {"mcp", "browser", "Headless browser", "drive a browser to check pages and take screenshots", {"browser", "page", "ui", "screenshot"}},
+    {"mcp",
+     "browser",
+     "Headless browser",
+     "drive a browser to check pages and take screenshots",
+     {"browser", "page", "ui", "screenshot"}},
     {"mcp", "postgres", "Postgres", "query the local development database", {"sql", "database", "postgres"}},
 });
 
@@ -79,13 +142,12 @@ const CliInfo* find_cli(std::string_view id) {
 
 std::string cli_unavailable_reason(const CliInfo& cli) {
     if (!cli.installed) return std::string(cli.id) + " is not installed on this machine";
-    if (!cli.authenticated) return std::string(cli.id) + " is installed but not logged in (run its login in a terminal)";
+    if (!cli.authenticated)
+        return std::string(cli.id) + " is installed but not logged in (run its login in a terminal)";
     return "";
 }
 
-bool accepts_model(const CliInfo& cli, std::string_view model) {
-    return cli.models.contains(model);
-}
+bool accepts_model(const CliInfo& cli, std::string_view model) { return cli.models.contains(model); }
 
 std::span<const Category> category_table() { return categories; }
 
@@ -130,7 +192,8 @@ std::string leader_label(const Category& c) {
 
 std::string infer_complexity(std::string_view task) {
     for (const auto& w : words_of(task)) {
-        if (w == "architecture" || w == "migrate" || w == "redesign" || w == "rewrite" || w == "security") return "alta";
+        if (w == "architecture" || w == "migrate" || w == "redesign" || w == "rewrite" || w == "security")
+            return "alta";
         if (w == "typo" || w == "rename" || w == "small" || w == "tiny" || w == "quick") return "baixa";
     }
     return "media";

@@ -24,7 +24,7 @@ struct CliInfo {
     bool authenticated;
     NameList models;  // the first is the CLI's default
     NameList disabled_models;
-    std::optional<double> usd_per_million_input;   // none: the provider publishes no price
+    std::optional<double> usd_per_million_input;  // none: the provider publishes no price
     std::optional<double> usd_per_million_output;
 };
 

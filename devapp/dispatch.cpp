@@ -54,11 +54,13 @@ std::string known_commands() {
 bool worth_journaling(const Row& row, const tv::Json& body) {
     if (!row.changes_ledger) return false;
     if (row.name == "progress") {
-        return body.contains("point") || body.contains("uncommitted") || body.contains("nextStep") || body.contains("discarded");
+        return body.contains("point") || body.contains("uncommitted") || body.contains("nextStep") ||
+               body.contains("discarded");
     }
     if (row.name == "image" || row.name == "video") {
         const auto phase = body.find("phase");
-        return phase != body.end() && phase->is_string() && *phase != "sources" && *phase != "plan" && *phase != "api-poll";
+        return phase != body.end() && phase->is_string() && *phase != "sources" && *phase != "plan" &&
+               *phase != "api-poll";
     }
     return true;
 }
@@ -107,7 +109,8 @@ ControlAnswer answer_control_request(Workstation& ws, std::string_view body_text
         if (row == nullptr) refuse("unknown command \"" + command + "\"; this app knows: " + known_commands());
         Terminal& caller = ws.caller(text_member(body, "from"));
         if (row->orchestrator_only && caller.role != Role::orchestrator) {
-            refuse(command + " is for the orchestrator only, and \"" + caller.name + "\" is a subagent; ask the orchestrator with \"tarvolt-ctl send\" or put it in your report");
+            refuse(command + " is for the orchestrator only, and \"" + caller.name +
+                   "\" is a subagent; ask the orchestrator with \"tarvolt-ctl send\" or put it in your report");
         }
         tv::Json members = row->handler(ws, caller, body);
         if (worth_journaling(*row, body)) {

@@ -1,7 +1,7 @@
 #include "draw_tool.h"
 
-#include "options.h"
 #include "media/png_writer.h"
+#include "options.h"
 
 #include <chrono>
 #include <cstdio>
@@ -20,7 +20,8 @@ int run_draw_tool(const std::vector<std::string>& args) {
         std::fprintf(stderr, "%s\n", o.fail->c_str());
         return 3;
     }
-    std::printf("%s: drawing \"%s\" with %s\n", o.tool.c_str(), o.prompt.c_str(), o.model.empty() ? "its default model" : o.model.c_str());
+    std::printf("%s: drawing \"%s\" with %s\n", o.tool.c_str(), o.prompt.c_str(),
+                o.model.empty() ? "its default model" : o.model.c_str());
     std::fflush(stdout);
     if (o.stall) {
         // Stuck like a tool waiting on a server that never answers; the

@@ -1,5 +1,10 @@
 #include "guarded_server.h"
 
+#include <netdb.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -10,14 +15,9 @@
 #include <deque>
 #include <functional>
 #include <mutex>
-#include <netdb.h>
-#include <poll.h>
 #include <stdexcept>
 #include <string>
-#include <sys/eventfd.h>
-#include <sys/socket.h>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 namespace devapp {
@@ -187,8 +187,8 @@ struct GuardedServer::Guard {
         std::unique_lock<std::mutex> hold(mutex);
         while (running) {
             const auto now = Clock::now();
-            while (!silent.empty() &&
-                   (silent.front().since + limits.silence <= now || silent.size() + ready.size() + serving > limits.connections)) {
+            while (!silent.empty() && (silent.front().since + limits.silence <= now ||
+                                       silent.size() + ready.size() + serving > limits.connections)) {
                 ::close(silent.front().fd);
                 silent.pop_front();
             }

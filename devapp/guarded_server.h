@@ -11,8 +11,8 @@
 namespace devapp {
 
 struct ConnectionLimits {
-    std::size_t workers = 64;       // requests read and answered at once
-    std::size_t connections = 256;  // held at once; beyond, the longest silent one is closed
+    std::size_t workers = 64;                 // requests read and answered at once
+    std::size_t connections = 256;            // held at once; beyond, the longest silent one is closed
     std::chrono::milliseconds silence{5000};  // from the connection to its request's first byte
     std::chrono::milliseconds request{5000};  // from that byte to the end of the body
     std::chrono::milliseconds write{5000};    // for each write of the answer

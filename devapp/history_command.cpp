@@ -32,17 +32,22 @@ Usage usage_of(const Task& t) {
     if (cli != nullptr && cli->usd_per_million_input && cli->usd_per_million_output) {
         const double in = *cli->usd_per_million_input;
         u.cost = (static_cast<double>(u.input - u.cached) * in + static_cast<double>(u.cached) * in * 0.1 +
-                  static_cast<double>(u.output) * *cli->usd_per_million_output) / 1e6;
+                  static_cast<double>(u.output) * *cli->usd_per_million_output) /
+                 1e6;
     }
     return u;
 }
 
 std::string outcome_text(TaskState s) {
     switch (s) {
-    case TaskState::working: return "em andamento";
-    case TaskState::reported: return "relatório entregue";
-    case TaskState::accepted: return "aceita";
-    case TaskState::ended_without_report: return "encerrada sem relatório";
+        case TaskState::working:
+            return "em andamento";
+        case TaskState::reported:
+            return "relatório entregue";
+        case TaskState::accepted:
+            return "aceita";
+        case TaskState::ended_without_report:
+            return "encerrada sem relatório";
     }
     return "";
 }
@@ -50,7 +55,8 @@ std::string outcome_text(TaskState s) {
 bool starts_with_ci(const std::string& text, const std::string& prefix) {
     if (prefix.size() > text.size()) return false;
     for (std::size_t i = 0; i < prefix.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(text[i])) != std::tolower(static_cast<unsigned char>(prefix[i]))) return false;
+        if (std::tolower(static_cast<unsigned char>(text[i])) != std::tolower(static_cast<unsigned char>(prefix[i])))
+            return false;
     }
     return true;
 }
@@ -59,8 +65,9 @@ bool task_matches(const Task& t, const Filters& f) {
     if (f.task && t.id != *f.task) return false;
     if (f.panel && t.panel_id != *f.panel && t.terminal_name != *f.panel) return false;
     if (f.commit) {
-        const bool any = std::any_of(t.commits.begin(), t.commits.end(),
-                                     [&](const Commit& c) { return f.commit->size() >= 4 && starts_with_ci(c.sha, *f.commit); });
+        const bool any = std::any_of(t.commits.begin(), t.commits.end(), [&](const Commit& c) {
+            return f.commit->size() >= 4 && starts_with_ci(c.sha, *f.commit);
+        });
         if (!any) return false;
     }
     return true;
@@ -96,10 +103,17 @@ public:
         unpriced_ += o.unpriced_;
     }
     tv::Json json() const {
-        return {{"taskCount", tasks_},          {"agentCount", panels_.size()},  {"modelCount", models_.size()},
-                {"commitCount", commits_},      {"totalTokens", input_ + output_}, {"inputTokens", input_},
-                {"cachedInputTokens", cached_}, {"outputTokens", output_},        {"elapsedSeconds", seconds_},
-                {"costUsd", cost_},             {"unpricedTaskCount", unpriced_}};
+        return {{"taskCount", tasks_},
+                {"agentCount", panels_.size()},
+                {"modelCount", models_.size()},
+                {"commitCount", commits_},
+                {"totalTokens", input_ + output_},
+                {"inputTokens", input_},
+                {"cachedInputTokens", cached_},
+                {"outputTokens", output_},
+                {"elapsedSeconds", seconds_},
+                {"costUsd", cost_},
+                {"unpricedTaskCount", unpriced_}};
     }
 
 private:
@@ -117,8 +131,9 @@ struct RequestGroup {
 }  // namespace
 
 tv::Json history_command(Workstation& ws, Terminal&, const tv::Json& body) {
-    Filters f{optional_text_member(body, "project"), optional_text_member(body, "day"), optional_text_member(body, "task"),
-              optional_text_member(body, "panel"), optional_text_member(body, "commit")};
+    Filters f{optional_text_member(body, "project"), optional_text_member(body, "day"),
+              optional_text_member(body, "task"), optional_text_member(body, "panel"),
+              optional_text_member(body, "commit")};
     tv::Json days = tv::Json::array();
     const bool this_project = !f.project || *f.project == ws.settings.folder || *f.project == ws.name;
 
@@ -131,7 +146,8 @@ tv::Json history_command(Workstation& ws, Terminal&, const tv::Json& body) {
         auto& groups = by_day[day];
         auto [it, fresh] = slot[day].try_emplace(request, groups.size());
         if (fresh) {
-            groups.push_back({request == no_request ? "(tarefas sem pedido registrado)" : ws.requests[request].summary, {}});
+            groups.push_back(
+                {request == no_request ? "(tarefas sem pedido registrado)" : ws.requests[request].summary, {}});
         }
         return groups[it->second];
     };

@@ -54,7 +54,10 @@ tv::Json tool_attempt(const Workstation& ws, const ImageTool& t, const std::stri
     std::string line = shell_quote(ws.settings.executable) + " draw --tool " + std::string(t.id) + " --model " +
                        shell_quote(model) + " --prompt " + shell_quote(prompt) + " --out " + shell_quote(path);
     if (b == Behaviour::fails) {
-        line += " --fail " + shell_quote(std::string(t.name) + " is out of quota until tomorrow (the stand-in was told to fail it, with --fail " + std::string(t.id) + ")");
+        line +=
+            " --fail " + shell_quote(std::string(t.name) +
+                                     " is out of quota until tomorrow (the stand-in was told to fail it, with --fail " +
+                                     std::string(t.id) + ")");
     }
     if (b == Behaviour::stalls) line += " --stall";
     return {{"kind", "command"},
@@ -87,7 +90,9 @@ tv::Json plan(Workstation& ws, Terminal& caller, const tv::Json& body) {
     const MediaApi* api = nullptr;
     if (tool_id) {
         tool = find_image_tool(*tool_id);
-        if (tool == nullptr) refuse("no local image tool has the id \"" + *tool_id + "\"; \"tarvolt-ctl image --list-tools\" lists them");
+        if (tool == nullptr)
+            refuse("no local image tool has the id \"" + *tool_id +
+                   "\"; \"tarvolt-ctl image --list-tools\" lists them");
         if (!is_ready(*tool)) {
             refuse("the image tool " + *tool_id + " cannot draw here: " + std::string(tool->detail) +
                    "; install it and log in, or name another source (\"tarvolt-ctl image --list-tools\")");
@@ -95,7 +100,9 @@ tv::Json plan(Workstation& ws, Terminal& caller, const tv::Json& body) {
     }
     if (api_id) {
         api = find_api(image_apis(), *api_id);
-        if (api == nullptr) refuse("no registered image API has the id \"" + *api_id + "\"; \"tarvolt-ctl image --list-tools\" lists them");
+        if (api == nullptr)
+            refuse("no registered image API has the id \"" + *api_id +
+                   "\"; \"tarvolt-ctl image --list-tools\" lists them");
     }
     const std::string tool_model = tool ? model_for(tool->id, tool->models, model) : "";
     const std::string api_model = api ? model_for(api->id, api->models, model) : "";
@@ -114,17 +121,22 @@ tv::Json plan(Workstation& ws, Terminal& caller, const tv::Json& body) {
         // The whole chain, narrowed to the sources that offer the model asked for.
         const auto offers = [&](const NameList& models) { return !model || models.contains(*model); };
         for (const auto& t : image_tools()) {
-            if (is_ready(t) && offers(t.models)) steps.push_back({&t, nullptr, model ? *model : std::string(t.models.front())});
+            if (is_ready(t) && offers(t.models))
+                steps.push_back({&t, nullptr, model ? *model : std::string(t.models.front())});
         }
         for (const auto& a : image_apis()) {
             if (offers(a.models)) steps.push_back({nullptr, &a, model ? *model : std::string(a.models.front())});
         }
-        if (steps.empty()) refuse("no image source here draws with the model \"" + *model + "\"; \"tarvolt-ctl image --list-tools\" shows the sources");
+        if (steps.empty())
+            refuse("no image source here draws with the model \"" + *model +
+                   "\"; \"tarvolt-ctl image --list-tools\" shows the sources");
     }
 
     const std::string path = plan_output_path(ws, out, "generated-images", caller.name, ".png");
     tv::Json attempts = tv::Json::array();
-    for (const auto& s : steps) attempts.push_back(s.tool ? tool_attempt(ws, *s.tool, s.model, prompt, path) : api_attempt(ws, *s.api, s.model));
+    for (const auto& s : steps)
+        attempts.push_back(s.tool ? tool_attempt(ws, *s.tool, s.model, prompt, path)
+                                  : api_attempt(ws, *s.api, s.model));
     return {{"attempts", attempts}, {"outputPath", path}, {"registeredApiCount", image_apis().size()}};
 }
 

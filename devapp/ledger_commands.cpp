@@ -99,7 +99,8 @@ tv::Json progress_command(Workstation& ws, Terminal& caller, const tv::Json& bod
             if (!old_value.empty()) carried.push_back({{"field", key}, {"value", old_value}, {"at", old_at}});
         }
     };
-    carry(uncommitted, "uncommitted", before.uncommitted, before.uncommitted_at, after.uncommitted, after.uncommitted_at);
+    carry(uncommitted, "uncommitted", before.uncommitted, before.uncommitted_at, after.uncommitted,
+          after.uncommitted_at);
     carry(next_step, "nextStep", before.next_step, before.next_step_at, after.next_step, after.next_step_at);
     carry(discarded, "discarded", before.discarded, before.discarded_at, after.discarded, after.discarded_at);
     caller.marco = after;
@@ -148,8 +149,8 @@ tv::Json note_command(Workstation& ws, Terminal& caller, const tv::Json& body) {
     if (kind && *kind != "plan" && *kind != "decision" && *kind != "question" && *kind != "summary") {
         refuse("invalid kind \"" + *kind + "\"; use one of: plan, decision, question, summary");
     }
-    ws.notes.push_back({{"from", caller.name}, {"at", moment_text(ws.now())}, {"kind", kind ? *kind : "note"},
-                        {"text", text}});
+    ws.notes.push_back(
+        {{"from", caller.name}, {"at", moment_text(ws.now())}, {"kind", kind ? *kind : "note"}, {"text", text}});
     return {{"noteId", "n" + std::to_string(ws.notes.size())}};
 }
 

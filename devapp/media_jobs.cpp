@@ -70,7 +70,8 @@ tv::Json start_api_job(Workstation& ws, const tv::Json& body, std::string_view k
     job.path = path;
     job.behaviour = ws.settings.media.behaviour_of(api_id);
     job.polls_needed = ws.settings.media.job_polls;
-    job.interval = kind == "video" ? std::chrono::milliseconds(ws.settings.media.video_poll_ms) : std::chrono::milliseconds(0);
+    job.interval =
+        kind == "video" ? std::chrono::milliseconds(ws.settings.media.video_poll_ms) : std::chrono::milliseconds(0);
     job.last_counted = std::chrono::steady_clock::now();
     ws.jobs.push_back(job);
     return {{"jobId", job.id}};
@@ -91,7 +92,8 @@ tv::Json poll_api_job(Workstation& ws, const tv::Json& body, std::string_view ki
     if (job.status == "running") {
         reply["progress"] = job.behaviour == Behaviour::stalls
                                 ? std::string("queued at the provider, not started yet")
-                                : "rendering, " + std::to_string(job.polls_counted) + " of " + std::to_string(job.polls_needed) + " steps done";
+                                : "rendering, " + std::to_string(job.polls_counted) + " of " +
+                                      std::to_string(job.polls_needed) + " steps done";
     }
     return reply;
 }
@@ -110,7 +112,8 @@ tv::Json record_media_file(Workstation& ws, Terminal& caller, const tv::Json& bo
     if (ws.planned_outputs.count(path) == 0) refuse("the app did not plan the path \"" + path + "\"");
     // A tool could have left a link there in place of the file.
     if (!leads_inside(ws.settings.folder, path)) {
-        refuse("the file at " + path + " leads outside the workstation folder " + ws.settings.folder + " through a symbolic link");
+        refuse("the file at " + path + " leads outside the workstation folder " + ws.settings.folder +
+               " through a symbolic link");
     }
     std::error_code ec;
     const auto bytes = std::filesystem::file_size(path, ec);

@@ -6,9 +6,24 @@ namespace devapp {
 namespace {
 
 constexpr auto tools = std::to_array<ImageTool>({
-    {"grok-imagine", "Grok Imagine", {"grok-2-image"}, true, true, "logged in (the stand-in draws with tarvolt-devapp draw)"},
-    {"codex-image", "Codex Image", {"gpt-image-1"}, true, true, "logged in (the stand-in draws with tarvolt-devapp draw)"},
-    {"antigravity-gemini", "Antigravity Gemini Image", {"gemini-2.5-flash-image"}, false, false, "not installed on this machine"},
+    {"grok-imagine",
+     "Grok Imagine",
+     {"grok-2-image"},
+     true,
+     true,
+     "logged in (the stand-in draws with tarvolt-devapp draw)"},
+    {"codex-image",
+     "Codex Image",
+     {"gpt-image-1"},
+     true,
+     true,
+     "logged in (the stand-in draws with tarvolt-devapp draw)"},
+    {"antigravity-gemini",
+     "Antigravity Gemini Image",
+     {"gemini-2.5-flash-image"},
+     false,
+     false,
+     "not installed on this machine"},
 });
 
 constexpr auto image_api_table = std::to_array<MediaApi>({

@@ -36,12 +36,16 @@ std::string bumped(const std::string& version, const std::string& level) {
 
 tv::Json publish(Workstation& ws, const std::optional<std::string>& feature) {
     if (const std::size_t unread = ws.unread_reports(); unread > 0) {
-        refuse(std::to_string(unread) + " subagent report(s) are not accepted yet: read them with \"tarvolt-ctl inbox\" and accept them with \"tarvolt-ctl ack\" first");
+        refuse(std::to_string(unread) +
+               " subagent report(s) are not accepted yet: read them with \"tarvolt-ctl inbox\" and accept them with "
+               "\"tarvolt-ctl ack\" first");
     }
     for (const auto& t : ws.tasks) {
         const Terminal* pane = ws.find_terminal(t.terminal_name);
         if (t.state == TaskState::reported && t.commits.empty() && pane != nullptr && pane->live()) {
-            refuse("\"" + t.terminal_name + "\" still has uncommitted work that did not reach this worktree; have it commit and report again, or close it");
+            refuse("\"" + t.terminal_name +
+                   "\" still has uncommitted work that did not reach this worktree; have it commit and report again, "
+                   "or close it");
         }
     }
     if (ws.unpublished.empty()) {
@@ -55,7 +59,8 @@ tv::Json publish(Workstation& ws, const std::optional<std::string>& feature) {
     const std::size_t count = ws.unpublished.size();
     ws.unpublished.clear();
     return {{"outcome", "feature-published"},
-            {"detail", std::to_string(count) + " commit(s) published; main was not touched.\nIntegrate with \"tarvolt-ctl merge --to-main\" only when the user says so."},
+            {"detail", std::to_string(count) + " commit(s) published; main was not touched.\nIntegrate with "
+                                               "\"tarvolt-ctl merge --to-main\" only when the user says so."},
             {"folderPath", ws.settings.folder},
             {"featureBranch", p.branch},
             {"headCommit", short_sha(p.head)}};
@@ -79,7 +84,11 @@ tv::Json integrate(Workstation& ws, const std::string& level) {
             {"featureBranch", waiting->branch},
             {"mainBranch", "main"},
             {"mergedCommit", short_sha(merged)},
-            {"release", {{"previousVersion", previous}, {"version", ws.version}, {"bumpLevel", level}, {"tagName", "v" + ws.version}}}};
+            {"release",
+             {{"previousVersion", previous},
+              {"version", ws.version},
+              {"bumpLevel", level},
+              {"tagName", "v" + ws.version}}}};
 }
 
 }  // namespace
@@ -92,7 +101,8 @@ tv::Json merge_command(Workstation& ws, Terminal&, const tv::Json& body) {
         refuse("invalid bump \"" + *bump + "\"; use one of: patch, minor, major");
     }
     if (bump && !to_main) refuse("--bump chooses the version increment of an integration; it only goes with --to-main");
-    if (to_main && feature) refuse("--feature names a branch to publish; --to-main integrates the one already published");
+    if (to_main && feature)
+        refuse("--feature names a branch to publish; --to-main integrates the one already published");
     return to_main ? integrate(ws, bump ? *bump : "patch") : publish(ws, feature);
 }
 

@@ -81,14 +81,17 @@ ServeOptions parse_serve_options(const std::vector<std::string>& args, std::stri
             return -1;
         }
         if (v == nullptr) return 1;
-        if (a == "--port" && (!to_int(*v, o.port) || o.port < 0 || o.port > 65535)) error = "--port takes a number from 0 to 65535";
+        if (a == "--port" && (!to_int(*v, o.port) || o.port < 0 || o.port > 65535))
+            error = "--port takes a number from 0 to 65535";
         if (a == "--token") {
-            if (v->empty() || v->find_first_of("\r\n") != std::string::npos) error = "--token takes a non-empty text on one line";
+            if (v->empty() || v->find_first_of("\r\n") != std::string::npos)
+                error = "--token takes a non-empty text on one line";
             o.token = *v;
         }
         if (a == "--dir") o.folder = *v;
         if (a == "--name") {
-            if (v->empty() || v->find_first_of("\r\n") != std::string::npos) error = "--name takes a non-empty name on one line";
+            if (v->empty() || v->find_first_of("\r\n") != std::string::npos)
+                error = "--name takes a non-empty name on one line";
             o.name = *v;
         }
         if (a == "--fail" || a == "--stall") {
@@ -97,10 +100,12 @@ ServeOptions parse_serve_options(const std::vector<std::string>& args, std::stri
             }
             (a == "--fail" ? o.media.failing : o.media.stalling).insert(*v);
         }
-        if (a == "--job-polls" && (!to_int(*v, o.media.job_polls) || o.media.job_polls < 1 || o.media.job_polls > 100)) {
+        if (a == "--job-polls" &&
+            (!to_int(*v, o.media.job_polls) || o.media.job_polls < 1 || o.media.job_polls > 100)) {
             error = "--job-polls takes a number from 1 to 100";
         }
-        if (a == "--poll-ms" && (!to_int(*v, o.media.video_poll_ms) || o.media.video_poll_ms < 1 || o.media.video_poll_ms > 600000)) {
+        if (a == "--poll-ms" &&
+            (!to_int(*v, o.media.video_poll_ms) || o.media.video_poll_ms < 1 || o.media.video_poll_ms > 600000)) {
             error = "--poll-ms takes a number of milliseconds from 1 to 600000";
         }
         return 1;
@@ -116,7 +121,8 @@ DrawOptions parse_draw_options(const std::vector<std::string>& args, std::string
             o.stall = true;
             return 0;
         }
-        if (a != "--prompt" && a != "--out" && a != "--tool" && a != "--model" && a != "--size" && a != "--fail") return -1;
+        if (a != "--prompt" && a != "--out" && a != "--tool" && a != "--model" && a != "--size" && a != "--fail")
+            return -1;
         if (v == nullptr) return 1;
         if (a == "--prompt") o.prompt = *v, have_prompt = true;
         if (a == "--out") o.out = *v;

@@ -13,7 +13,8 @@ namespace {
 std::string file_name_part(std::string_view name) {
     std::string out;
     for (const char c : name) {
-        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_';
+        const bool plain =
+            (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_';
         out.push_back(plain ? c : '_');
     }
     return out.empty() ? "pane" : out;

@@ -93,7 +93,8 @@ namespace {
 
 std::string bar(int percent_left) {
     const int filled = percent_left / 5;
-    return "[" + std::string(static_cast<std::size_t>(filled), '#') + std::string(static_cast<std::size_t>(20 - filled), '-') + "]";
+    return "[" + std::string(static_cast<std::size_t>(filled), '#') +
+           std::string(static_cast<std::size_t>(20 - filled), '-') + "]";
 }
 
 }  // namespace
@@ -147,7 +148,9 @@ tv::Json install_skill_command(Workstation& ws, Terminal&, const tv::Json& body)
     const std::string& description = words_member(body, "description");
     const auto tags = text_list_member(body, "tags");
     const std::string& content = words_member(body, "content");
-    if (!is_kebab_id(id)) refuse("the skill id \"" + id + "\" is not kebab-case (lower-case letters and digits joined by single hyphens)");
+    if (!is_kebab_id(id))
+        refuse("the skill id \"" + id +
+               "\" is not kebab-case (lower-case letters and digits joined by single hyphens)");
     for (const auto& e : ws.catalog) {
         if (e.id == id) refuse("the catalog already has an entry with the id \"" + id + "\"");
     }

@@ -28,12 +28,24 @@ Rgb from_hue(double hue, double saturation, double value) {
     const double m = value - c;
     Rgb out{0, 0, 0};
     switch (static_cast<int>(h)) {
-    case 0: out = {c, x, 0}; break;
-    case 1: out = {x, c, 0}; break;
-    case 2: out = {0, c, x}; break;
-    case 3: out = {0, x, c}; break;
-    case 4: out = {x, 0, c}; break;
-    default: out = {c, 0, x}; break;
+        case 0:
+            out = {c, x, 0};
+            break;
+        case 1:
+            out = {x, c, 0};
+            break;
+        case 2:
+            out = {0, c, x};
+            break;
+        case 3:
+            out = {0, x, c};
+            break;
+        case 4:
+            out = {x, 0, c};
+            break;
+        default:
+            out = {c, 0, x};
+            break;
     }
     return {(out.r + m) * 255, (out.g + m) * 255, (out.b + m) * 255};
 }
@@ -44,10 +56,22 @@ struct NamedColour {
 };
 
 constexpr auto named_colours = std::to_array<NamedColour>({
-    {"red", {215, 40, 45}},    {"orange", {245, 140, 30}}, {"yellow", {245, 215, 50}}, {"green", {60, 165, 75}},
-    {"blue", {45, 95, 215}},   {"purple", {135, 70, 190}}, {"violet", {150, 90, 210}}, {"pink", {240, 120, 170}},
-    {"black", {25, 25, 30}},   {"white", {245, 245, 245}}, {"gray", {128, 128, 128}},  {"grey", {128, 128, 128}},
-    {"brown", {125, 80, 45}},  {"cyan", {40, 200, 210}},   {"teal", {30, 140, 140}},   {"gold", {230, 180, 40}},
+    {"red", {215, 40, 45}},
+    {"orange", {245, 140, 30}},
+    {"yellow", {245, 215, 50}},
+    {"green", {60, 165, 75}},
+    {"blue", {45, 95, 215}},
+    {"purple", {135, 70, 190}},
+    {"violet", {150, 90, 210}},
+    {"pink", {240, 120, 170}},
+    {"black", {25, 25, 30}},
+    {"white", {245, 245, 245}},
+    {"gray", {128, 128, 128}},
+    {"grey", {128, 128, 128}},
+    {"brown", {125, 80, 45}},
+    {"cyan", {40, 200, 210}},
+    {"teal", {30, 140, 140}},
+    {"gold", {230, 180, 40}},
     {"silver", {190, 195, 200}},
 });
 

@@ -7,12 +7,18 @@ namespace {
 
 std::string kind_name(const tv::Json& v) {
     switch (v.type()) {
-    case tv::Json::value_t::null: return "null";
-    case tv::Json::value_t::boolean: return "a boolean";
-    case tv::Json::value_t::string: return "a string";
-    case tv::Json::value_t::array: return "an array";
-    case tv::Json::value_t::object: return "an object";
-    default: return "a number";
+        case tv::Json::value_t::null:
+            return "null";
+        case tv::Json::value_t::boolean:
+            return "a boolean";
+        case tv::Json::value_t::string:
+            return "a string";
+        case tv::Json::value_t::array:
+            return "an array";
+        case tv::Json::value_t::object:
+            return "an object";
+        default:
+            return "a number";
     }
 }
 

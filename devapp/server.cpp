@@ -7,6 +7,10 @@
 
 #include <httplib.h>
 
+#include <fcntl.h>
+#include <pthread.h>
+#include <sys/random.h>
+#include <unistd.h>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
@@ -14,14 +18,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
 #include <mutex>
 #include <optional>
-#include <pthread.h>
-#include <sys/random.h>
 #include <thread>
-#include <unistd.h>
 
 namespace devapp {
 namespace fs = std::filesystem;
@@ -38,7 +38,8 @@ std::string random_token() {
     std::size_t got = 0;
     while (got < sizeof bytes) {
         const ssize_t n = ::getrandom(bytes + got, sizeof bytes - got, 0);
-        if (n < 0 && errno != EINTR) throw std::runtime_error(std::string("no random bytes for a token: ") + std::strerror(errno));
+        if (n < 0 && errno != EINTR)
+            throw std::runtime_error(std::string("no random bytes for a token: ") + std::strerror(errno));
         if (n > 0) got += static_cast<std::size_t>(n);
     }
     static const char digits[] = "0123456789abcdef";
@@ -57,9 +58,11 @@ std::string workstation_folder(const std::optional<std::string>& wanted) {
         folder = fs::canonical(*wanted);
     } else {
         const char* tmp = std::getenv("TMPDIR");
-        std::string pattern = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/tarvolt-workstation-XXXXXX";
+        std::string pattern =
+            std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/tarvolt-workstation-XXXXXX";
         if (::mkdtemp(pattern.data()) == nullptr) {
-            throw std::runtime_error("could not make a workstation folder from " + pattern + ": " + std::strerror(errno));
+            throw std::runtime_error("could not make a workstation folder from " + pattern + ": " +
+                                     std::strerror(errno));
         }
         folder = fs::canonical(pattern);
     }
@@ -121,8 +124,9 @@ constexpr std::size_t body_limit = 16u << 20;
 std::optional<ControlAnswer> token_refusal(const httplib::Request& req, const std::string& token) {
     const std::string given = req.get_header_value("x-tarvolt-token");
     if (given.empty()) {
-        return ControlAnswer{401, refusal_body("missing x-tarvolt-token header: this endpoint answers only the panes of its own app"),
-                             "(no token) -> refused"};
+        return ControlAnswer{
+            401, refusal_body("missing x-tarvolt-token header: this endpoint answers only the panes of its own app"),
+            "(no token) -> refused"};
     }
     if (!token_matches(given, token)) {
         return ControlAnswer{401, refusal_body("wrong x-tarvolt-token: this is not the token of this app's panes"),
@@ -138,13 +142,15 @@ int status_for_other(const httplib::Request& req) {
     const bool with_body = m == "POST" || m == "PUT" || m == "PATCH" || m == "DELETE" || m == "PRI";
     if (with_body && req.get_header_value<std::uint64_t>("Content-Length") > body_limit) return 413;
     // The library routes no other method (CONNECT, TRACE, PRI).
-    const bool routable = m == "GET" || m == "HEAD" || m == "OPTIONS" || m == "POST" || m == "PUT" || m == "PATCH" || m == "DELETE";
+    const bool routable =
+        m == "GET" || m == "HEAD" || m == "OPTIONS" || m == "POST" || m == "PUT" || m == "PATCH" || m == "DELETE";
     return routable ? 404 : 400;
 }
 
 // The body, at most body_limit bytes however it is sent (chunked and
 // compressed included); false with the status set when it cannot be had.
-bool read_body(const httplib::Request& req, httplib::Response& res, const httplib::ContentReader& read, std::string& body) {
+bool read_body(const httplib::Request& req, httplib::Response& res, const httplib::ContentReader& read,
+               std::string& body) {
     bool too_large = req.get_header_value<std::uint64_t>("Content-Length") > body_limit;
     std::size_t received = 0;
     const auto take = [&](const char* data, std::size_t n, bool keep) {
@@ -200,20 +206,21 @@ void install_handlers(GuardedServer& server, Workstation& ws, std::mutex& lock, 
         res.set_content(answer.body, "application/json");
         if (!quiet) say(answer.summary);
     });
-    server.set_error_handler(httplib::Server::HandlerWithResponse([](const httplib::Request& req, httplib::Response& res) {
-        if (!res.body.empty()) return httplib::Server::HandlerResponse::Unhandled;
-        std::string why = "the stand-in app answers only POST /control, not " + req.method + " " + req.path;
-        if (res.status == 413) why = "the request body is too large";
-        if (res.status == 400) why = "malformed HTTP request";
-        res.set_content(refusal_body(why), "application/json");
-        return httplib::Server::HandlerResponse::Handled;
-    }));
+    server.set_error_handler(
+        httplib::Server::HandlerWithResponse([](const httplib::Request& req, httplib::Response& res) {
+            if (!res.body.empty()) return httplib::Server::HandlerResponse::Unhandled;
+            std::string why = "the stand-in app answers only POST /control, not " + req.method + " " + req.path;
+            if (res.status == 413) why = "the request body is too large";
+            if (res.status == 400) why = "malformed HTTP request";
+            res.set_content(refusal_body(why), "application/json");
+            return httplib::Server::HandlerResponse::Handled;
+        }));
 }
 
 // The port listened on, or nothing (with the reason said).
 std::optional<int> bind_loopback(GuardedServer& server, int wanted) {
-    const int port = wanted == 0 ? server.bind_to_any_port("127.0.0.1")
-                                 : (server.bind_to_port("127.0.0.1", wanted) ? wanted : -1);
+    const int port =
+        wanted == 0 ? server.bind_to_any_port("127.0.0.1") : (server.bind_to_port("127.0.0.1", wanted) ? wanted : -1);
     if (port >= 0) return port;
     say("could not listen on 127.0.0.1:" + std::to_string(wanted) + ": " + std::strerror(errno));
     return std::nullopt;
@@ -252,7 +259,8 @@ void say_listening(const ServeOptions& o, int port, const std::string& folder) {
     if (o.quiet) return;
     say("listening on 127.0.0.1:" + std::to_string(port) + " for the workstation " + folder);
     if (o.background) return;
-    say("generated files land in its generated-images/ and generated-videos/; the ledger journal is .tarvolt/journal.jsonl");
+    say("generated files land in its generated-images/ and generated-videos/; the ledger journal is "
+        ".tarvolt/journal.jsonl");
     say("set the three variables above in the client's terminal (or eval them); stop this app with Ctrl-C");
 }
 
@@ -266,7 +274,8 @@ bool run_until_signal(GuardedServer& server, const sigset_t& stop_signals, bool 
         sigwait(&stop_signals, &sig);
         if (listening_done) return;
         stopped_by_signal = true;
-        if (!quiet) say(std::string("stopping on ") + (sig == SIGINT ? "SIGINT" : sig == SIGTERM ? "SIGTERM" : "SIGHUP"));
+        if (!quiet)
+            say(std::string("stopping on ") + (sig == SIGINT ? "SIGINT" : sig == SIGTERM ? "SIGTERM" : "SIGHUP"));
         // A signal that comes before the listener runs must still stop it.
         while (!server.is_running() && !listening_done) std::this_thread::sleep_for(std::chrono::milliseconds(10));
         server.stop();

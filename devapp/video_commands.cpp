@@ -13,7 +13,9 @@ tv::Json plan(Workstation& ws, Terminal& caller, const tv::Json& body) {
     const auto out = optional_text_member(body, "out");
     const auto api_id = optional_text_member(body, "api");
     if (ws.settings.media.no_video_apis) {
-        refuse("no video API is registered and active in this app: a person registers one on the settings page. Video has no local tool to fall back to");
+        refuse(
+            "no video API is registered and active in this app: a person registers one on the settings page. Video has "
+            "no local tool to fall back to");
     }
     const MediaSwitches& media = ws.settings.media;
     std::vector<const MediaApi*> chain;

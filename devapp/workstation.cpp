@@ -37,7 +37,9 @@ Terminal* Workstation::find_terminal(std::string_view wanted) {
 Terminal& Workstation::caller(std::string_view from) {
     Terminal* t = find_terminal(from);
     if (t == nullptr) {
-        refuse("no pane named \"" + std::string(from) + "\" in this workstation; TARVOLT_TERMINAL_NAME must name a pane of this app (\"tarvolt-ctl list\" shows them)");
+        refuse("no pane named \"" + std::string(from) +
+               "\" in this workstation; TARVOLT_TERMINAL_NAME must name a pane of this app (\"tarvolt-ctl list\" shows "
+               "them)");
     }
     if (!t->live()) refuse("the pane \"" + std::string(from) + "\" was closed; its CLI process is gone");
     return *t;
@@ -76,20 +78,28 @@ tv::Json Workstation::pending_for(const Terminal& who) const {
 
 std::string task_state_text(TaskState s) {
     switch (s) {
-    case TaskState::working: return "working";
-    case TaskState::reported: return "reported";
-    case TaskState::accepted: return "accepted";
-    case TaskState::ended_without_report: return "ended without a report";
+        case TaskState::working:
+            return "working";
+        case TaskState::reported:
+            return "reported";
+        case TaskState::accepted:
+            return "accepted";
+        case TaskState::ended_without_report:
+            return "ended without a report";
     }
     return "";
 }
 
 std::string pane_status_text(PaneStatus s) {
     switch (s) {
-    case PaneStatus::running: return "running";
-    case PaneStatus::idle: return "idle";
-    case PaneStatus::standby: return "standby";
-    case PaneStatus::closed: return "closed";
+        case PaneStatus::running:
+            return "running";
+        case PaneStatus::idle:
+            return "idle";
+        case PaneStatus::standby:
+            return "standby";
+        case PaneStatus::closed:
+            return "closed";
     }
     return "";
 }

@@ -111,9 +111,9 @@ struct Publication {
 };
 
 struct Settings {
-    std::string folder;          // absolute, symbolic links resolved
-    std::string orchestrator;    // the name of the orchestrator pane
-    std::string executable;      // this program, for the drawing tool's command line
+    std::string folder;        // absolute, symbolic links resolved
+    std::string orchestrator;  // the name of the orchestrator pane
+    std::string executable;    // this program, for the drawing tool's command line
     MediaSwitches media;
 };
 
@@ -123,7 +123,7 @@ struct Workstation {
     explicit Workstation(Settings s);
 
     Settings settings;
-    std::string name;  // the folder's last part
+    std::string name;                // the folder's last part
     std::deque<Terminal> terminals;  // a deque keeps references valid while panes are added
     std::deque<Task> tasks;
     std::vector<Report> reports;

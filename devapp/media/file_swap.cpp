@@ -1,14 +1,14 @@
 #include "media/file_swap.h"
 
+#include <fcntl.h>
+#include <sys/random.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
-#include <sys/random.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace devapp {
 namespace fs = std::filesystem;
@@ -64,7 +64,8 @@ PartFile::PartFile(const std::string& path, const std::string& folder) : path_(p
             if (next < 0) {
                 const int saved = errno;
                 struct stat st {};
-                const bool link = ::fstatat(dir_fd_, part.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode);
+                const bool link =
+                    ::fstatat(dir_fd_, part.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode);
                 abandon(link ? walked.string() + " is a symbolic link, which could lead outside the workstation folder"
                              : std::string(std::strerror(saved)));
                 return;

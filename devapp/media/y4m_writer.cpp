@@ -11,7 +11,9 @@
 namespace devapp {
 namespace {
 
-std::uint8_t clamp_byte(double v) { return static_cast<std::uint8_t>(std::lround(std::fmin(255.0, std::fmax(0.0, v)))); }
+std::uint8_t clamp_byte(double v) {
+    return static_cast<std::uint8_t>(std::lround(std::fmin(255.0, std::fmax(0.0, v))));
+}
 
 // Full-range BT.601, which the header's C420jpeg names.
 std::vector<std::uint8_t> planes_of(const Picture& p) {
@@ -20,7 +22,9 @@ std::vector<std::uint8_t> planes_of(const Picture& p) {
     std::uint8_t* y_plane = out.data();
     std::uint8_t* u_plane = y_plane + w * h;
     std::uint8_t* v_plane = u_plane + (w / 2) * (h / 2);
-    const auto at = [&](int x, int y, int c) { return static_cast<double>(p.rgb[static_cast<std::size_t>((y * w + x) * 3 + c)]); };
+    const auto at = [&](int x, int y, int c) {
+        return static_cast<double>(p.rgb[static_cast<std::size_t>((y * w + x) * 3 + c)]);
+    };
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
             y_plane[y * w + x] = clamp_byte(0.299 * at(x, y, 0) + 0.587 * at(x, y, 1) + 0.114 * at(x, y, 2));

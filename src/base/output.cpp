@@ -2,8 +2,8 @@
 
 #include "base/fail.h"
 
-#include <string>
 #include <unistd.h>
+#include <string>
 
 namespace tv {
 

@@ -2,10 +2,10 @@
 // standard output and the warning line on standard error.
 #pragma once
 
+#include <sys/types.h>
 #include <cerrno>
 #include <cstddef>
 #include <string_view>
-#include <sys/types.h>
 
 namespace tv {
 

@@ -100,8 +100,8 @@ char32_t next_scalar(std::string_view text, std::size_t& pos) {
         pos += 3;
         return c;
     }
-    const char32_t c = ((b0 & 0x07) << 18) | ((byte(pos + 1) & 0x3F) << 12) |
-                       ((byte(pos + 2) & 0x3F) << 6) | (byte(pos + 3) & 0x3F);
+    const char32_t c =
+        ((b0 & 0x07) << 18) | ((byte(pos + 1) & 0x3F) << 12) | ((byte(pos + 2) & 0x3F) << 6) | (byte(pos + 3) & 0x3F);
     pos += 4;
     return c;
 }

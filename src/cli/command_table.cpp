@@ -35,9 +35,7 @@ constexpr auto table = std::to_array<CommandSpec>({
     {"install-skill", {"id", "name", "description", "instructions"}, {"tags"}, {}},
 });
 
-[[noreturn]] void fail_with_usage(const std::string& message) {
-    fail(message + "\n\n" + std::string(usage_text));
-}
+[[noreturn]] void fail_with_usage(const std::string& message) { fail(message + "\n\n" + std::string(usage_text)); }
 
 }  // namespace
 
@@ -66,14 +64,12 @@ ParsedArgs parse_options(const CommandSpec& row, std::span<const std::string> ar
             parsed.values[name] = arguments[i + 1];
             i += 2;
         } else {
-            fail_with_usage("unknown option \"--" + name + "\" for the command \"" +
-                            std::string(row.name) + "\"");
+            fail_with_usage("unknown option \"--" + name + "\" for the command \"" + std::string(row.name) + "\"");
         }
     }
     for (const auto required : row.required) {
         if (parsed.value(required) == nullptr) {
-            fail_with_usage("the command \"" + std::string(row.name) + "\" requires --" +
-                            std::string(required));
+            fail_with_usage("the command \"" + std::string(row.name) + "\" requires --" + std::string(required));
         }
     }
     return parsed;

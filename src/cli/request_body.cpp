@@ -57,8 +57,7 @@ Json split_list(const std::string* text) {
     return list;
 }
 
-Json build_request_body(std::string_view command, const ParsedArgs& args,
-                        std::string_view terminal_name) {
+Json build_request_body(std::string_view command, const ParsedArgs& args, std::string_view terminal_name) {
     Json body = Json::object();
     body["command"] = command;
     body["from"] = terminal_name;

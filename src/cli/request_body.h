@@ -14,8 +14,7 @@ namespace tv {
 Json split_list(const std::string* text);
 
 // Checks --cli, --complexity and --tool first; members in wire order.
-Json build_request_body(std::string_view command, const ParsedArgs& args,
-                        std::string_view terminal_name);
+Json build_request_body(std::string_view command, const ParsedArgs& args, std::string_view terminal_name);
 
 // The first of --api, --tool and --model given, the options that narrow an
 // image chain to one source; empty when none is.

@@ -54,8 +54,7 @@ void run(const std::vector<std::string>& args) {
 
     Json body = build_request_body(command->name, parsed, env.terminal_name);
     if (command->name == "image") {
-        return run_image_command({std::move(body), value_or_empty(parsed, "prompt"), image_named_option(parsed)},
-                                 env);
+        return run_image_command({std::move(body), value_or_empty(parsed, "prompt"), image_named_option(parsed)}, env);
     }
     if (command->name == "video") return run_video_command({std::move(body), value_or_empty(parsed, "prompt")}, env);
 

@@ -7,12 +7,12 @@
 #include "http_client/http_response.h"
 
 #include <arpa/inet.h>
-#include <cerrno>
-#include <chrono>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <cerrno>
+#include <chrono>
 
 namespace tv {
 namespace {
@@ -93,9 +93,10 @@ int exchange(const CallerEnv& env, std::string_view body, std::string& response)
 }  // namespace
 
 std::string request_head(std::uint16_t port, std::size_t body_length, std::string_view token) {
-    std::string head = "POST /control HTTP/1.1\r\nhost: 127.0.0.1:" + std::to_string(port) +
-                       "\r\nconnection: close\r\ncontent-type: application/json\r\ncontent-length: " +
-                       std::to_string(body_length) + "\r\nx-tarvolt-token: ";
+    std::string head =
+        "POST /control HTTP/1.1\r\nhost: 127.0.0.1:" + std::to_string(port) +
+        "\r\nconnection: close\r\ncontent-type: application/json\r\ncontent-length: " + std::to_string(body_length) +
+        "\r\nx-tarvolt-token: ";
     head += token;
     head += "\r\n\r\n";
     return head;

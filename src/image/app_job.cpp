@@ -58,9 +58,9 @@ AttemptOutcome run_app_job(const AppJob& job, std::string_view from, const JobPo
         const Value status = read_property(*polled.reply, "status");
         if (is_string(status, "failed")) {
             const Value detail = read_property(*polled.reply, "detail");
-            return AttemptOutcome::failure(
-                "refused the request; " +
-                (detail != nullptr && detail->is_string() ? detail->get<std::string>() : "the API gave no reason"));
+            return AttemptOutcome::failure("refused the request; " + (detail != nullptr && detail->is_string()
+                                                                          ? detail->get<std::string>()
+                                                                          : "the API gave no reason"));
         }
         if (is_string(status, "succeeded")) {
             if (has_delivered_file(job.output_path)) return AttemptOutcome::success();

@@ -7,8 +7,8 @@ namespace {
 
 std::string named_source_text(const std::string& answer, std::string_view option) {
     const std::string o(option);
-    return "the image source you named did not deliver a file for this prompt. What it answered:\n  " + answer +
-           "\n" + o +
+    return "the image source you named did not deliver a file for this prompt. What it answered:\n  " + answer + "\n" +
+           o +
            " runs the one source you named and nothing else: no other tool and no image API was tried, which is "
            "exactly what naming one asks for. It was reachable, so this is not a missing tool or an unconfigured "
            "API: read the reason above, then either fix what it reported or repeat without " +

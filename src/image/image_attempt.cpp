@@ -5,8 +5,8 @@
 namespace tv {
 
 AppJob image_api_job(const ImageAttempt& attempt, const std::string& prompt, const std::string& output_path) {
-    return {"image", attempt.api_id, prompt, output_path, attempt.timeout, PlanDuration{2, 0},
-            std::chrono::seconds(30)};
+    return {
+        "image", attempt.api_id, prompt, output_path, attempt.timeout, PlanDuration{2, 0}, std::chrono::seconds(30)};
 }
 
 AttemptOutcome run_image_api_attempt(const CallerEnv& env, const ImageAttempt& attempt, const std::string& prompt,

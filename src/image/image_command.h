@@ -12,7 +12,7 @@ namespace tv {
 
 // What the image command takes from its command line.
 struct ImageRequest {
-    Json plan_body;                 // the "plan" request, built by the front end
+    Json plan_body;  // the "plan" request, built by the front end
     std::string prompt;
     std::string_view named_option;  // "--api", "--tool", "--model", or empty
 };

@@ -1,7 +1,7 @@
 #include "image/interrupt_kill.h"
 
-#include <atomic>
 #include <pthread.h>
+#include <atomic>
 
 namespace tv {
 namespace {

@@ -5,8 +5,8 @@
 // the client ignores or handles itself are left as they are.
 #pragma once
 
-#include <csignal>
 #include <sys/types.h>
+#include <csignal>
 
 namespace tv {
 

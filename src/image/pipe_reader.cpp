@@ -2,10 +2,10 @@
 
 #include "base/owned_fd.h"
 
-#include <cerrno>
-#include <cstdint>
 #include <poll.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstdint>
 #include <utility>
 
 namespace tv {

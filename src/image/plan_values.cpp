@@ -2,12 +2,12 @@
 
 #include "base/fail.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
 #include <algorithm>
 #include <cerrno>
 #include <ctime>
 #include <limits>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace tv {
 
@@ -25,8 +25,8 @@ std::uint64_t minutes_of(PlanDuration d) {
     return minutes == 0 ? 1 : minutes;
 }
 
-std::chrono::steady_clock::time_point deadline_after(std::chrono::steady_clock::time_point start,
-                                                     PlanDuration d, std::chrono::nanoseconds grace) {
+std::chrono::steady_clock::time_point deadline_after(std::chrono::steady_clock::time_point start, PlanDuration d,
+                                                     std::chrono::nanoseconds grace) {
     using Clock = std::chrono::steady_clock;
     using Rep = Clock::duration::rep;
     constexpr Rep most = std::numeric_limits<Rep>::max();

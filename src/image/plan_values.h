@@ -27,8 +27,7 @@ PlanDuration duration_from_ms(std::uint64_t ms);
 std::uint64_t minutes_of(PlanDuration d);
 
 // start + d + grace, held at the clock's last instant when it would not fit.
-std::chrono::steady_clock::time_point deadline_after(std::chrono::steady_clock::time_point start,
-                                                     PlanDuration d,
+std::chrono::steady_clock::time_point deadline_after(std::chrono::steady_clock::time_point start, PlanDuration d,
                                                      std::chrono::nanoseconds grace = {});
 
 // Sleeps the whole duration, however long, resuming after interruptions.

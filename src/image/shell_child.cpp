@@ -6,19 +6,19 @@
 #include "image/pipe_reader.h"
 #include "image/tool_report.h"
 
-#include <algorithm>
-#include <array>
-#include <cerrno>
-#include <csignal>
 #include <fcntl.h>
-#include <optional>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/eventfd.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
-#include <system_error>
 #include <unistd.h>
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <csignal>
+#include <optional>
+#include <system_error>
 #include <utility>
 
 extern char** environ;

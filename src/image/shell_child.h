@@ -12,8 +12,8 @@ namespace tv {
 
 struct ShellRun {
     bool timed_out = false;
-    int wait_status = 0;      // from waitpid, when not timed out
-    std::string stderr_bytes; // what the tool report needs of standard error
+    int wait_status = 0;       // from waitpid, when not timed out
+    std::string stderr_bytes;  // what the tool report needs of standard error
 };
 
 // Starts a reader thread; tests replace it to see a thread that cannot be made.

@@ -12,9 +12,7 @@
 namespace tv {
 namespace {
 
-std::string text_or_empty(Value v) {
-    return v != nullptr && v->is_string() ? v->get<std::string>() : std::string();
-}
+std::string text_or_empty(Value v) { return v != nullptr && v->is_string() ? v->get<std::string>() : std::string(); }
 
 std::uint8_t shown_position(Value v) {
     if (v == nullptr || !v->is_number_unsigned()) return 0;

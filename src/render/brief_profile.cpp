@@ -20,8 +20,7 @@ const Json* cli_models(const Json& entry) {
     return models != nullptr && models->is_array() ? models : nullptr;
 }
 
-void append_configurations(const Json& selected, Value selection, std::size_t total,
-                           std::vector<std::string>& lines) {
+void append_configurations(const Json& selected, Value selection, std::size_t total, std::vector<std::string>& lines) {
     lines.push_back("profile models (" + std::to_string(total) + " configuration(s) selected in " +
                     std::to_string(selected.size()) +
                     " CLI(s); one panel per CONFIGURATION, never one per CLI; the same --model can appear at "

@@ -17,9 +17,9 @@ constexpr std::string_view task_indent = "    ";
 void add_task(Joiner& lines, const Json& task) {
     lines.add("  tarefa: " + one_line_text(read_property(task, "text")) + " [" +
               value_text(read_property(task, "outcome")) + "]");
-    lines.add(labelled_line(task_indent, "painel",
-                            value_text(read_property(task, "panelName")) + " (" +
-                                value_text(read_property(task, "panelId")) + ")"));
+    lines.add(labelled_line(
+        task_indent, "painel",
+        value_text(read_property(task, "panelName")) + " (" + value_text(read_property(task, "panelId")) + ")"));
     lines.add(labelled_line(task_indent, "tokens", tokens_text(&task)));
     lines.add(labelled_line(task_indent, "tempo", duration_text(read_property(task, "elapsedSeconds"))));
     const Json& models = counted_list(&task, "models", "responseBody history models are not iterable");

@@ -77,8 +77,8 @@ std::string duration_text(Value v) {
     } else if (s > 0) {  // NaN stays zero
         seconds = static_cast<std::uint64_t>(s);
     }
-    return std::to_string(seconds / 3600) + "h " + two_digits(seconds / 60 % 60) + "m " +
-           two_digits(seconds % 60) + "s";
+    return std::to_string(seconds / 3600) + "h " + two_digits(seconds / 60 % 60) + "m " + two_digits(seconds % 60) +
+           "s";
 }
 
 std::string dollar_text(double x) {

@@ -16,8 +16,8 @@ namespace {
 // "api-2  [subagent]  idle  (codex)  model m1, effort high"
 std::string terminal_line(const Json& t) {
     const std::vector<std::string> parts = routing_parts(&t);
-    return member_text(t, "name") + "  [" + member_text(t, "role") + "]  " + member_text(t, "status") + "  (" + member_text(t, "cliId") +
-           ")" + (parts.empty() ? "" : "  " + join(parts, ", "));
+    return member_text(t, "name") + "  [" + member_text(t, "role") + "]  " + member_text(t, "status") + "  (" +
+           member_text(t, "cliId") + ")" + (parts.empty() ? "" : "  " + join(parts, ", "));
 }
 
 std::vector<std::string> subagents_in(const Json& terminals, std::string_view status) {
@@ -35,8 +35,10 @@ std::string category_line(const Json& c) {
     const Value profile_reason = read_property(c, "profileReason");
     const std::string reason = is_present(profile_reason) ? "  (" + value_text(profile_reason) + ")" : "";
     if (is_true(read_property(c, "generatesImages"))) {
-        return head + "image tool resolved at spawn (never a text model; the spawn fails if no tool is "
-                      "authenticated)" + reason;
+        return head +
+               "image tool resolved at spawn (never a text model; the spawn fails if no tool is "
+               "authenticated)" +
+               reason;
     }
     const Value cli = read_property(c, "cliId");
     if (is_present(cli) && cli->is_null()) {
@@ -48,8 +50,7 @@ std::string category_line(const Json& c) {
     if (const Value effort = read_property(c, "effort")) parts.push_back("effort " + value_text(effort));
     if (const Value usd = read_property(c, "usdPerTask")) parts.push_back("US$ " + value_text(usd) + "/task");
     const Value fallback_reason = read_property(c, "fallbackReason");
-    const std::string fallback =
-        is_present(fallback_reason) ? "  [fallback: " + value_text(fallback_reason) + "]" : "";
+    const std::string fallback = is_present(fallback_reason) ? "  [fallback: " + value_text(fallback_reason) + "]" : "";
     return head + join(parts, ", ") + reason + fallback;
 }
 
@@ -61,8 +62,8 @@ void append_header(const Json& reply, std::vector<std::string>& lines) {
     lines.push_back("workstation: " + member_text(reply, "workstationName"));
     lines.push_back("folder: " + member_text(reply, "folderPath"));
     lines.push_back("you are: " + member_text(reply, "callerName") + " [" + member_text(reply, "callerRole") + "]");
-    lines.push_back("default CLI: " + member_text(reply, "defaultCliId") + "  autonomous mode: " +
-                    (is_truthy(read_property(reply, "autonomousMode")) ? "on" : "off"));
+    lines.push_back("default CLI: " + member_text(reply, "defaultCliId") +
+                    "  autonomous mode: " + (is_truthy(read_property(reply, "autonomousMode")) ? "on" : "off"));
 }
 
 }  // namespace
@@ -110,8 +111,8 @@ std::string render_brief(const Json& reply) {
     const Json& catalog = counted_list(&reply, "catalog", "responseBody.catalog is not iterable");
     if (catalog.empty()) lines.push_back("  (empty)");
     for (const Json& e : catalog) {
-        lines.push_back("  [" + member_text(e, "kind") + "] " + member_text(e, "id") + ": " + member_text(e, "name") + " - " +
-                        member_text(e, "description"));
+        lines.push_back("  [" + member_text(e, "kind") + "] " + member_text(e, "id") + ": " + member_text(e, "name") +
+                        " - " + member_text(e, "description"));
     }
 
     lines.insert(lines.end(), {"", "protocol:"});

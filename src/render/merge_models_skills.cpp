@@ -24,7 +24,8 @@ void append_cli_lines(const Json& entry, std::vector<std::string>& lines) {
     }
     if (const Value error = read_property(entry, "errorMessage")) lines.push_back(six_spaces + value_text(error));
     const Json& disabled = counted_list(&entry, "disabledModels", "entry.disabledModels is not iterable");
-    if (!disabled.empty()) lines.push_back(std::string(six_spaces) + "turned off on the setup screen: " + join_texts(disabled));
+    if (!disabled.empty())
+        lines.push_back(std::string(six_spaces) + "turned off on the setup screen: " + join_texts(disabled));
 }
 
 }  // namespace
@@ -32,19 +33,19 @@ void append_cli_lines(const Json& entry, std::vector<std::string>& lines) {
 std::string render_merge(const Json& reply) {
     const Value outcome = read_property(reply, "outcome");
     const std::string folder = " (folder: " + member_text(reply, "folderPath") + ")";
-    if (is_string(outcome, "nothing-to-integrate")) return "nothing to integrate: " + member_text(reply, "detail") + folder;
+    if (is_string(outcome, "nothing-to-integrate"))
+        return "nothing to integrate: " + member_text(reply, "detail") + folder;
     if (is_string(outcome, "feature-published")) {
-        return "feature branch published: " + member_text(reply, "featureBranch") + " at " + member_text(reply, "headCommit") +
-               folder + "\n" + member_text(reply, "detail");
+        return "feature branch published: " + member_text(reply, "featureBranch") + " at " +
+               member_text(reply, "headCommit") + folder + "\n" + member_text(reply, "detail");
     }
     std::string body = "workstation integrated: " + member_text(reply, "featureBranch") + " -> " +
                        member_text(reply, "mainBranch") + " (" + member_text(reply, "mergedCommit") + ")";
     const Value release = read_property(reply, "release");
     if (is_present_and_not_null(release)) {
         body += "\nversion " + value_text(read_property(release, "previousVersion")) + " -> " +
-                value_text(read_property(release, "version")) + " (" +
-                value_text(read_property(release, "bumpLevel")) + " bump), local tag " +
-                value_text(read_property(release, "tagName")) + "; the tag is NOT pushed";
+                value_text(read_property(release, "version")) + " (" + value_text(read_property(release, "bumpLevel")) +
+                " bump), local tag " + value_text(read_property(release, "tagName")) + "; the tag is NOT pushed";
     }
     return body;
 }
@@ -62,8 +63,9 @@ std::string render_skills(const Json& reply) {
     if (matches.empty()) return "no catalog entry matches this task; spawn without --skills/--mcps";
     std::vector<std::string> lines{"catalog entries relevant to: " + member_text(reply, "task")};
     for (const Json& m : matches) {
-        lines.push_back("  [" + member_text(m, "kind") + "] " + member_text(m, "id") + " (score " + member_text(m, "score") +
-                        "): " + member_text(m, "name") + " - " + member_text(m, "description"));
+        lines.push_back("  [" + member_text(m, "kind") + "] " + member_text(m, "id") + " (score " +
+                        member_text(m, "score") + "): " + member_text(m, "name") + " - " +
+                        member_text(m, "description"));
     }
     return join(lines, "\n");
 }

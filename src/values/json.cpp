@@ -28,9 +28,7 @@ public:
     bool boolean(bool v) { return put(Json(v)); }
     // The reader only reports a signed integer for a literal with a minus
     // sign; "-0" is that case with the value 0 and is a negative zero.
-    bool number_integer(number_integer_t v) {
-        return v == 0 ? put(Json(-0.0)) : put(Json(v));
-    }
+    bool number_integer(number_integer_t v) { return v == 0 ? put(Json(-0.0)) : put(Json(v)); }
     bool number_unsigned(number_unsigned_t v) { return put(Json(v)); }
     bool number_float(number_float_t v, const string_t&) { return put(Json(v)); }
     bool string(string_t& v) { return put(Json(std::move(v))); }
@@ -43,8 +41,7 @@ public:
     bool end_object() { return close(); }
     bool start_array(std::size_t) { return open(Json::array()); }
     bool end_array() { return close(); }
-    bool parse_error(std::size_t position, const std::string& last_token,
-                     const nlohmann::detail::exception& ex) {
+    bool parse_error(std::size_t position, const std::string& last_token, const nlohmann::detail::exception& ex) {
         error_position = position;
         // The reader's token text is exact for strings and numbers; before a
         // bracket, a separator or a whole true, false or null it may still
@@ -172,23 +169,22 @@ ScanState scan(std::string_view text) {
             continue;
         }
         switch (c) {
-        case '"':
-            s.in_string = true;
-            break;
-        case '{':
-        case '[':
-            s.open.push_back(c);
-            if (static_cast<int>(s.open.size()) > max_json_depth &&
-                s.too_deep_at == std::string_view::npos) {
-                s.too_deep_at = i;
-            }
-            break;
-        case '}':
-        case ']':
-            if (!s.open.empty()) s.open.pop_back();
-            break;
-        default:
-            break;
+            case '"':
+                s.in_string = true;
+                break;
+            case '{':
+            case '[':
+                s.open.push_back(c);
+                if (static_cast<int>(s.open.size()) > max_json_depth && s.too_deep_at == std::string_view::npos) {
+                    s.too_deep_at = i;
+                }
+                break;
+            case '}':
+            case ']':
+                if (!s.open.empty()) s.open.pop_back();
+                break;
+            default:
+                break;
         }
         if (c != ' ' && c != '\t' && c != '\n' && c != '\r') s.last_significant = c;
     }
@@ -243,16 +239,15 @@ namespace {
 JsonParse parse_clean(std::string_view text) {
     JsonParse result;
     TreeBuilder builder;
-    const bool ok = Json::sax_parse(text.begin(), text.end(), &builder,
-                                    nlohmann::detail::input_format_t::json, true);
+    const bool ok = Json::sax_parse(text.begin(), text.end(), &builder, nlohmann::detail::input_format_t::json, true);
     if (ok) {
         result.value = std::move(builder.root);
         return result;
     }
     if (builder.too_deep) {
         const std::size_t at = scan(text).too_deep_at;
-        result.error = "recursion limit exceeded" +
-                       position_text(text, at == std::string_view::npos ? text.size() : at + 1);
+        result.error =
+            "recursion limit exceeded" + position_text(text, at == std::string_view::npos ? text.size() : at + 1);
         return result;
     }
     const std::string& message = builder.error_message;
@@ -287,15 +282,12 @@ JsonParse parse_json(std::string_view text) {
     const std::string_view before = text.substr(0, nul);
     JsonParse head = parse_clean(before);
     if (!head.value && head.error.rfind("EOF while", 0) != 0) return head;
-    std::string what = head.value ? "trailing characters"
-                       : scan(before).in_string
-                           ? "control character (\\u0000-\\u001F) found while parsing a string"
-                           : "expected value";
+    std::string what = head.value               ? "trailing characters"
+                       : scan(before).in_string ? "control character (\\u0000-\\u001F) found while parsing a string"
+                                                : "expected value";
     return {std::nullopt, what + position_text(text, nul + 1)};
 }
 
-std::string to_compact_text(const Json& value) {
-    return value.dump(-1, ' ', false, Json::error_handler_t::replace);
-}
+std::string to_compact_text(const Json& value) { return value.dump(-1, ' ', false, Json::error_handler_t::replace); }
 
 }  // namespace tv

@@ -24,8 +24,6 @@ std::string pending_line(const Json& reply) {
     return parts.empty() ? "" : "\npending: " + parts;
 }
 
-void write_result(const std::string& body, const Json& reply) {
-    write_stdout(body + pending_line(reply) + "\n");
-}
+void write_result(const std::string& body, const Json& reply) { write_stdout(body + pending_line(reply) + "\n"); }
 
 }  // namespace tv

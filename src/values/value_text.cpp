@@ -19,32 +19,32 @@ namespace {
 
 void append_text(std::string& out, const Json& v) {
     switch (v.type()) {
-    case Json::value_t::null:
-        out += "null";
-        break;
-    case Json::value_t::boolean:
-        out += v.get<bool>() ? "true" : "false";
-        break;
-    case Json::value_t::number_unsigned:
-        out += std::to_string(v.get<Json::number_unsigned_t>());
-        break;
-    case Json::value_t::number_integer:
-        out += std::to_string(v.get<Json::number_integer_t>());
-        break;
-    case Json::value_t::number_float:
-        out += number_to_text(v.get<double>());
-        break;
-    case Json::value_t::string:
-        out += v.get_ref<const std::string&>();
-        break;
-    case Json::value_t::array: {
-        Joiner elements(out, ",");
-        for (const auto& element : v) append_text(elements.next(), element);
-        break;
-    }
-    default:
-        out += "[object Object]";
-        break;
+        case Json::value_t::null:
+            out += "null";
+            break;
+        case Json::value_t::boolean:
+            out += v.get<bool>() ? "true" : "false";
+            break;
+        case Json::value_t::number_unsigned:
+            out += std::to_string(v.get<Json::number_unsigned_t>());
+            break;
+        case Json::value_t::number_integer:
+            out += std::to_string(v.get<Json::number_integer_t>());
+            break;
+        case Json::value_t::number_float:
+            out += number_to_text(v.get<double>());
+            break;
+        case Json::value_t::string:
+            out += v.get_ref<const std::string&>();
+            break;
+        case Json::value_t::array: {
+            Joiner elements(out, ",");
+            for (const auto& element : v) append_text(elements.next(), element);
+            break;
+        }
+        default:
+            out += "[object Object]";
+            break;
     }
 }
 

@@ -13,9 +13,7 @@ using Value = const Json*;
 
 // The member `key` when `holder` is an object that has it; else absent.
 Value read_property(Value holder, std::string_view key);
-inline Value read_property(const Json& holder, std::string_view key) {
-    return read_property(&holder, key);
-}
+inline Value read_property(const Json& holder, std::string_view key) { return read_property(&holder, key); }
 
 // "undefined", "null", numbers exactly, strings unchanged, arrays joined
 // with "," (flattened), objects "[object Object]".

@@ -27,10 +27,10 @@ std::string progress_line(std::size_t i, std::size_t n, const VideoAttempt& a, c
 
 }  // namespace
 
-AttemptOutcome run_video_attempt(const VideoAttempt& attempt, const std::string& prompt,
-                                 const std::string& output_path, std::string_view from, const JobPorts& ports) {
-    const AppJob job{"video",         attempt.api_id,         prompt, output_path, attempt.timeout,
-                     attempt.poll_interval, std::chrono::seconds(60)};
+AttemptOutcome run_video_attempt(const VideoAttempt& attempt, const std::string& prompt, const std::string& output_path,
+                                 std::string_view from, const JobPorts& ports) {
+    const AppJob job{
+        "video", attempt.api_id, prompt, output_path, attempt.timeout, attempt.poll_interval, std::chrono::seconds(60)};
     return run_app_job(job, from, ports);
 }
 

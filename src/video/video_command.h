@@ -24,8 +24,8 @@ void run_video_command(const VideoRequest& request, const CallerEnv& env);
 
 // One API of the chain, as a job the app runs: polled on the API's own
 // interval and given up 60 s after its timeout.
-AttemptOutcome run_video_attempt(const VideoAttempt& attempt, const std::string& prompt,
-                                 const std::string& output_path, std::string_view from, const JobPorts& ports);
+AttemptOutcome run_video_attempt(const VideoAttempt& attempt, const std::string& prompt, const std::string& output_path,
+                                 std::string_view from, const JobPorts& ports);
 
 // The message that ends a run in which no API delivered.
 std::string video_exhausted_text(const std::vector<std::string>& answers, std::uint64_t registered_api_count);

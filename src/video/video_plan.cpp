@@ -20,8 +20,9 @@ PlanDuration required_ms(const Json& entry, std::string_view key) {
 
 VideoAttempt read_attempt(const Json& entry) {
     if (!is_string(read_property(entry, "kind"), "api")) {
-        fail("a video attempt is not a registered API; video has no local tool, so this client will not run "
-             "anything it was handed");
+        fail(
+            "a video attempt is not a registered API; video has no local tool, so this client will not run "
+            "anything it was handed");
     }
     VideoAttempt attempt;
     attempt.api_id = required(entry, "apiId");

@@ -56,7 +56,8 @@ TEST(CommandLine, BuildsBodiesInWireOrder) {
           "t1,\u00a0t2\u3000"},
          R"({"command":"install-skill","from":"orchestrator","id":"i","name":"n","description":"d","tags":["t1","t2"],"content":"do"})"},
         {{"list"}, R"({"command":"list","from":"orchestrator"})"},
-        {{"standby", "--terminal", "caf\u00e9"}, "{\"command\":\"standby\",\"from\":\"orchestrator\",\"terminal\":\"caf\u00e9\"}"},
+        {{"standby", "--terminal", "caf\u00e9"},
+         "{\"command\":\"standby\",\"from\":\"orchestrator\",\"terminal\":\"caf\u00e9\"}"},
     };
     for (const auto& [args, body] : cases) EXPECT_EQ(outcome(args), body) << args[0];
 }
@@ -71,14 +72,17 @@ TEST(CommandLine, RefusesWithExactSentences) {
         {{"list", "--"}, "fail: unknown option \"--\" for the command \"list\"" + usage},
         {{"spawn", "--task=x"}, "fail: unknown option \"--task=x\" for the command \"spawn\"" + usage},
         {{"send", "--message", "m"}, "fail: the command \"send\" requires --to" + usage},
-        {{"install-skill", "--id", "i", "--name", "n"}, "fail: the command \"install-skill\" requires --description" + usage},
+        {{"install-skill", "--id", "i", "--name", "n"},
+         "fail: the command \"install-skill\" requires --description" + usage},
         {{"spawn", "--task", "t", "--cli", "Codex", "--complexity", "x"},
-         "fail: invalid --cli value \"Codex\"; use one of: claude, codex, kimi, grok, opencode, cursor, antigravity, qwen"},
+         "fail: invalid --cli value \"Codex\"; use one of: claude, codex, kimi, grok, opencode, cursor, antigravity, "
+         "qwen"},
         {{"spawn", "--task", "t", "--complexity", "Alta"},
          "fail: invalid --complexity value \"Alta\"; use one of: alta, media, baixa"},
         {{"models", "--cli", ""},
          "fail: invalid --cli value \"\"; use one of: claude, codex, kimi, grok, opencode, cursor, antigravity, qwen"},
-        {{"image", "--prompt", "p", "--tool", "dall-e"}, "fail: invalid --tool value \"dall-e\"\n\n" + local_tool_list()},
+        {{"image", "--prompt", "p", "--tool", "dall-e"},
+         "fail: invalid --tool value \"dall-e\"\n\n" + local_tool_list()},
     };
     for (const auto& [args, message] : cases) EXPECT_EQ(outcome(args), message) << args[0];
 }

@@ -76,10 +76,18 @@ TEST(DevappFaults, MediaIsNeverWrittenThroughALink) {
     for (const auto& c : cases) {
         Devapp app({"--job-polls", "1"});
         Outside outside;
-        const Json plan = ask(app, {{"command", "image"}, {"phase", "plan"}, {"prompt", "a kite"}, {"api", "sim-image"}, {"out", "art/kite.png"}});
+        const Json plan = ask(app, {{"command", "image"},
+                                    {"phase", "plan"},
+                                    {"prompt", "a kite"},
+                                    {"api", "sim-image"},
+                                    {"out", "art/kite.png"}});
         const std::string planned = plan["outputPath"];
         c.plant(app, planned, outside);
-        const Json job = ask(app, {{"command", "image"}, {"phase", "api-start"}, {"api", "sim-image"}, {"prompt", "a kite"}, {"path", planned}});
+        const Json job = ask(app, {{"command", "image"},
+                                   {"phase", "api-start"},
+                                   {"api", "sim-image"},
+                                   {"prompt", "a kite"},
+                                   {"path", planned}});
         const Json poll = ask(app, {{"command", "image"}, {"phase", "api-poll"}, {"jobId", job["jobId"]}});
         EXPECT_EQ(poll["status"], c.status) << c.what << ": " << poll.dump();
         EXPECT_EQ(file_text(outside.victim), "untouched") << c.what;
@@ -89,7 +97,8 @@ TEST(DevappFaults, MediaIsNeverWrittenThroughALink) {
             EXPECT_EQ(file_text(planned).substr(0, 4), "\x89PNG") << c.what;
         } else {
             EXPECT_EQ(poll["detail"], "the provider's result could not be saved: could not write " + planned + ": " +
-                                          app.folder + "/art is a symbolic link, which could lead outside the workstation folder");
+                                          app.folder +
+                                          "/art is a symbolic link, which could lead outside the workstation folder");
         }
     }
 }
@@ -125,16 +134,18 @@ TEST(DevappFaults, ArtifactsAndRecordsStayInsideTheFolder) {
         }
     }
     // A planned media file that became a link out is not recorded either.
-    const std::string planned = ask(app, {{"command", "image"}, {"phase", "plan"}, {"prompt", "x"}, {"api", "sim-image"}})["outputPath"];
+    const std::string planned =
+        ask(app, {{"command", "image"}, {"phase", "plan"}, {"prompt", "x"}, {"api", "sim-image"}})["outputPath"];
     fs::create_symlink(outside.victim, planned);
-    EXPECT_EQ(ask(app, {{"command", "image"}, {"phase", "record"}, {"path", planned}})["error"],
-              "the file at " + planned + " leads outside the workstation folder " + app.folder + " through a symbolic link");
+    EXPECT_EQ(
+        ask(app, {{"command", "image"}, {"phase", "record"}, {"path", planned}})["error"],
+        "the file at " + planned + " leads outside the workstation folder " + app.folder + " through a symbolic link");
 }
 
 // Sends the head, then the piece again and again (at most `limit` bytes of
 // it) until the app answers; returns the answer and how much went out.
-std::pair<std::string, std::size_t> stream_until_answered(const Devapp& app, const std::string& head, const std::string& piece,
-                                                          std::size_t limit) {
+std::pair<std::string, std::size_t> stream_until_answered(const Devapp& app, const std::string& head,
+                                                          const std::string& piece, std::size_t limit) {
     const int fd = app.connect_raw();
     ::send(fd, head.data(), head.size(), MSG_NOSIGNAL);
     std::size_t sent = 0;
@@ -173,7 +184,8 @@ TEST(DevappFaults, BodiesAreReadOnlyWithTheTokenAndOnlyUpTo16MB) {
     ASSERT_FALSE(bomb.empty());
     const std::string head = "POST /control HTTP/1.1\r\nhost: 127.0.0.1\r\ncontent-type: application/json\r\n";
     const std::string token = "x-tarvolt-token: " + app.token + "\r\n";
-    const std::string missing = R"({"ok":false,"error":"missing x-tarvolt-token header: this endpoint answers only the panes of its own app"})";
+    const std::string missing =
+        R"({"ok":false,"error":"missing x-tarvolt-token header: this endpoint answers only the panes of its own app"})";
     const std::string too_large = R"({"ok":false,"error":"the request body is too large"})";
     const struct {
         const char* what;
@@ -183,11 +195,15 @@ TEST(DevappFaults, BodiesAreReadOnlyWithTheTokenAndOnlyUpTo16MB) {
         std::string answer;
     } cases[] = {
         {"endless chunks without a token", head + "transfer-encoding: chunked\r\n\r\n", chunk, 256u << 20, missing},
-        {"a gigabyte announced without a token", head + "content-length: 1000000000\r\n\r\n", chunk, 256u << 20, missing},
-        {"endless chunks with the token", head + token + "transfer-encoding: chunked\r\n\r\n", chunk, 256u << 20, too_large},
-        {"a gigabyte announced with the token", head + token + "content-length: 1000000000\r\n\r\n", chunk, 256u << 20, too_large},
+        {"a gigabyte announced without a token", head + "content-length: 1000000000\r\n\r\n", chunk, 256u << 20,
+         missing},
+        {"endless chunks with the token", head + token + "transfer-encoding: chunked\r\n\r\n", chunk, 256u << 20,
+         too_large},
+        {"a gigabyte announced with the token", head + token + "content-length: 1000000000\r\n\r\n", chunk, 256u << 20,
+         too_large},
         {"a compressed body inflating past the limit",
-         head + token + "content-encoding: gzip\r\ncontent-length: " + std::to_string(bomb.size()) + "\r\n\r\n", bomb, bomb.size(), too_large},
+         head + token + "content-encoding: gzip\r\ncontent-length: " + std::to_string(bomb.size()) + "\r\n\r\n", bomb,
+         bomb.size(), too_large},
     };
     for (const auto& c : cases) {
         const auto [answer, sent] = stream_until_answered(app, c.head, c.piece, c.limit);
@@ -203,7 +219,8 @@ TEST(DevappFaults, PanesWritingAtOnceKeepTheJournalWhole) {
     constexpr int panes = 4;
     constexpr int notes = 25;
     std::vector<std::string> names;
-    for (int i = 0; i < panes; ++i) names.push_back(ask(app, {{"command", "spawn"}, {"task", "task " + std::to_string(i)}})["terminalName"]);
+    for (int i = 0; i < panes; ++i)
+        names.push_back(ask(app, {{"command", "spawn"}, {"task", "task " + std::to_string(i)}})["terminalName"]);
     std::vector<std::thread> writers;
     std::vector<std::string> failures(panes);
     for (int p = 0; p < panes; ++p) {
@@ -257,7 +274,8 @@ TEST(DevappFaultsSlow, SilentAndDrippingConnectionsDoNotKeepACallWaiting) {
         std::thread dripper([&] {
             for (int line = 0; c.drip && !done; ++line) {
                 for (const int fd : held) {
-                    const std::string text = line == 0 ? "POST /control HTTP/1.1\r\n" : "x-line-" + std::to_string(line) + ": 1\r\n";
+                    const std::string text =
+                        line == 0 ? "POST /control HTTP/1.1\r\n" : "x-line-" + std::to_string(line) + ": 1\r\n";
                     ::send(fd, text.data(), text.size(), MSG_NOSIGNAL);
                 }
                 std::this_thread::sleep_for(std::chrono::milliseconds(300));

@@ -29,13 +29,15 @@ tvtest::RunResult sh(const std::string& command_line) { return tvtest::run({"/bi
 TEST(DevappImage, ToolGetsThePromptVerbatimAndDrawsWhatItSays) {
     Devapp app;
     const std::string marker = app.folder + "/pwned";
-    const std::string prompt = "it's a \"kite\" $(touch " + marker + ") `touch " + marker + "` ; touch " + marker + "\n'";
+    const std::string prompt =
+        "it's a \"kite\" $(touch " + marker + ") `touch " + marker + "` ; touch " + marker + "\n'";
     const Json plan = image(app, {{"phase", "plan"}, {"prompt", prompt}, {"tool", "grok-imagine"}});
     const std::string line = plan["attempts"][0]["commandLine"];
     ASSERT_EQ(sh(line).status, 0);
     EXPECT_FALSE(std::filesystem::exists(marker));
     // The prompt arrives as one argument, unchanged: echo it instead of drawing.
-    const std::string quoted = line.substr(line.find("--prompt ") + 9, line.find(" --out ") - line.find("--prompt ") - 9);
+    const std::string quoted =
+        line.substr(line.find("--prompt ") + 9, line.find(" --out ") - line.find("--prompt ") - 9);
     EXPECT_EQ(sh("printf '%s' " + quoted).out, prompt);
 
     // The same prompt draws the same bytes, another prompt other ones, even
@@ -61,15 +63,32 @@ TEST(DevappImage, PlansNameTheSourcesAskedForAndRefuseWrongNames) {
         {{{"tool", "codex-image"}}, "codex-image gpt-image-1", ""},
         {{{"api", "sim-image"}, {"model", "devapp/painter-2"}}, "sim-image devapp/painter-2", ""},
         {{{"model", "devapp/painter-2"}}, "sim-image devapp/painter-2", ""},
-        {{{"tool", "antigravity-gemini"}}, "", "the image tool antigravity-gemini cannot draw here: not installed on this machine; install it and log in, or name another source (\"tarvolt-ctl image --list-tools\")"},
+        {{{"tool", "antigravity-gemini"}},
+         "",
+         "the image tool antigravity-gemini cannot draw here: not installed on this machine; install it and log in, or "
+         "name another source (\"tarvolt-ctl image --list-tools\")"},
         {{{"tool", "grok-imagine"}, {"api", "sim-image"}}, "", "name one source, --tool or --api, not both"},
-        {{{"api", "dall"}}, "", "no registered image API has the id \"dall\"; \"tarvolt-ctl image --list-tools\" lists them"},
-        {{{"tool", "grok-imagine"}, {"model", "gpt-image-1"}}, "", "grok-imagine draws with grok-2-image only, not \"gpt-image-1\""},
-        {{{"model", "m"}}, "", "no image source here draws with the model \"m\"; \"tarvolt-ctl image --list-tools\" shows the sources"},
-        {{{"out", "../x.png"}}, "", "--out must stay inside the workstation folder " + app.folder + "; \"../x.png\" leads outside it"},
-        {{{"out", "/etc/x.png"}}, "", "--out must stay inside the workstation folder " + app.folder + "; \"/etc/x.png\" leads outside it"},
-        {{{"out", "outside/x.png"}}, "", "--out must stay inside the workstation folder " + app.folder + "; \"outside/x.png\" leads outside it"},
-        {{{"out", ".tarvolt/x.png"}}, "", "--out must stay inside the workstation folder " + app.folder + "; \".tarvolt/x.png\" leads outside it"},
+        {{{"api", "dall"}},
+         "",
+         "no registered image API has the id \"dall\"; \"tarvolt-ctl image --list-tools\" lists them"},
+        {{{"tool", "grok-imagine"}, {"model", "gpt-image-1"}},
+         "",
+         "grok-imagine draws with grok-2-image only, not \"gpt-image-1\""},
+        {{{"model", "m"}},
+         "",
+         "no image source here draws with the model \"m\"; \"tarvolt-ctl image --list-tools\" shows the sources"},
+        {{{"out", "../x.png"}},
+         "",
+         "--out must stay inside the workstation folder " + app.folder + "; \"../x.png\" leads outside it"},
+        {{{"out", "/etc/x.png"}},
+         "",
+         "--out must stay inside the workstation folder " + app.folder + "; \"/etc/x.png\" leads outside it"},
+        {{{"out", "outside/x.png"}},
+         "",
+         "--out must stay inside the workstation folder " + app.folder + "; \"outside/x.png\" leads outside it"},
+        {{{"out", ".tarvolt/x.png"}},
+         "",
+         "--out must stay inside the workstation folder " + app.folder + "; \".tarvolt/x.png\" leads outside it"},
         {{{"out", "x.jpg"}}, "", "--out must name a .png file, the kind this source writes: \"x.jpg\""},
     };
     for (const auto& c : cases) {
@@ -89,14 +108,16 @@ TEST(DevappImage, PlansNameTheSourcesAskedForAndRefuseWrongNames) {
 
 TEST(DevappImage, ApiJobWritesOnlyAPlannedPathAfterItsPolls) {
     Devapp app({"--job-polls", "3"});
-    const Json plan = image(app, {{"phase", "plan"}, {"prompt", "a blue kite"}, {"api", "sim-image"}, {"out", "art/kite.png"}});
+    const Json plan =
+        image(app, {{"phase", "plan"}, {"prompt", "a blue kite"}, {"api", "sim-image"}, {"out", "art/kite.png"}});
     const std::string path = plan["outputPath"];
     EXPECT_EQ(path, app.folder + "/art/kite.png");
     const auto start = [](const std::string& to) {
         return Json{{"phase", "api-start"}, {"api", "sim-image"}, {"prompt", "a blue kite"}, {"path", to}};
     };
     EXPECT_EQ(image(app, start(app.folder + "/../stolen.png"))["error"],
-              "the app did not plan the path \"" + app.folder + "/../stolen.png\"; ask for a plan first and pass its outputPath");
+              "the app did not plan the path \"" + app.folder +
+                  "/../stolen.png\"; ask for a plan first and pass its outputPath");
     ASSERT_EQ(image(app, start(path))["jobId"], "img-1");
     const Json poll = {{"phase", "api-poll"}, {"jobId", "img-1"}};
     EXPECT_EQ(image(app, poll)["progress"], "rendering, 1 of 3 steps done");
@@ -105,8 +126,10 @@ TEST(DevappImage, ApiJobWritesOnlyAPlannedPathAfterItsPolls) {
     EXPECT_EQ(image(app, poll)["status"], "succeeded");
     EXPECT_EQ(tvtest::read_file(path).substr(0, 8), "\x89PNG\r\n\x1a\n");
     EXPECT_EQ(image(app, {{"phase", "record"}, {"path", path}})["bytes"], std::filesystem::file_size(path));
-    EXPECT_EQ(image(app, {{"phase", "api-poll"}, {"jobId", "img-9"}})["error"], "no image job \"img-9\" was started by this app");
-    EXPECT_EQ(image(app, {{"phase", "record"}, {"path", "/etc/passwd"}})["error"], "the app did not plan the path \"/etc/passwd\"");
+    EXPECT_EQ(image(app, {{"phase", "api-poll"}, {"jobId", "img-9"}})["error"],
+              "no image job \"img-9\" was started by this app");
+    EXPECT_EQ(image(app, {{"phase", "record"}, {"path", "/etc/passwd"}})["error"],
+              "the app did not plan the path \"/etc/passwd\"");
 }
 
 TEST(DevappImage, FailingAndStalledSourcesShowTheirRoads) {
@@ -114,26 +137,34 @@ TEST(DevappImage, FailingAndStalledSourcesShowTheirRoads) {
     const Json plan = image(app, {{"phase", "plan"}, {"prompt", "a kite"}});
     const Json& attempts = plan["attempts"];
     ASSERT_EQ(attempts.size(), 3u) << plan.dump();
-    EXPECT_EQ(sh(attempts[0]["commandLine"]), (tvtest::RunResult{3, "", "Grok Imagine is out of quota until tomorrow (the "
-                                                                        "stand-in was told to fail it, with --fail grok-imagine)\n"}));
+    EXPECT_EQ(sh(attempts[0]["commandLine"]),
+              (tvtest::RunResult{3, "",
+                                 "Grok Imagine is out of quota until tomorrow (the "
+                                 "stand-in was told to fail it, with --fail grok-imagine)\n"}));
     EXPECT_FALSE(std::filesystem::exists(plan["outputPath"].get<std::string>()));
     EXPECT_EQ(attempts[1]["timeoutMs"], 2000);
     EXPECT_NE(attempts[1]["commandLine"].get<std::string>().find(" --stall"), std::string::npos);
 
-    const Json job = image(app, {{"phase", "api-start"}, {"api", "sim-image"}, {"prompt", "a kite"}, {"path", plan["outputPath"]}});
-    EXPECT_EQ(image(app, {{"phase", "api-poll"}, {"jobId", job["jobId"]}}),
-              Json::parse(R"j({"ok":true,"status":"failed","detail":"the provider declined this prompt (the stand-in was told to, with --fail sim-image)",
+    const Json job =
+        image(app, {{"phase", "api-start"}, {"api", "sim-image"}, {"prompt", "a kite"}, {"path", plan["outputPath"]}});
+    EXPECT_EQ(
+        image(app, {{"phase", "api-poll"}, {"jobId", job["jobId"]}}),
+        Json::parse(
+            R"j({"ok":true,"status":"failed","detail":"the provider declined this prompt (the stand-in was told to, with --fail sim-image)",
                   "pending":{"unreadReports":0,"runningTasks":0,"degraded":false}})j"));
-    EXPECT_EQ(image(app, {{"phase", "failure"}, {"api", "sim-image"}, {"detail", "refused the request; …"}})["ok"], true);
+    EXPECT_EQ(image(app, {{"phase", "failure"}, {"api", "sim-image"}, {"detail", "refused the request; …"}})["ok"],
+              true);
     EXPECT_EQ(image(app, {{"phase", "failure"}, {"detail", "x"}})["error"],
               "a failure report names the source that failed, with \"tool\" or \"api\"");
 
     Devapp stalled({"--stall", "sim-image", "--job-polls", "1"});
     const Json api_plan = image(stalled, {{"phase", "plan"}, {"prompt", "a kite"}, {"api", "sim-image"}});
     EXPECT_EQ(api_plan["attempts"][0]["timeoutMs"], 0);
-    image(stalled, {{"phase", "api-start"}, {"api", "sim-image"}, {"prompt", "a kite"}, {"path", api_plan["outputPath"]}});
+    image(stalled,
+          {{"phase", "api-start"}, {"api", "sim-image"}, {"prompt", "a kite"}, {"path", api_plan["outputPath"]}});
     for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(image(stalled, {{"phase", "api-poll"}, {"jobId", "img-1"}})["progress"], "queued at the provider, not started yet");
+        EXPECT_EQ(image(stalled, {{"phase", "api-poll"}, {"jobId", "img-1"}})["progress"],
+                  "queued at the provider, not started yet");
     }
 }
 
@@ -141,7 +172,8 @@ TEST(DevappVideo, JobCountsOnlyPollsAtItsCadence) {
     Devapp app({"--poll-ms", "200"});
     const Json plan = video(app, {{"phase", "plan"}, {"prompt", "a red kite over the sea"}, {"api", "sim-video"}});
     EXPECT_EQ(plan["attempts"][0]["pollIntervalMs"], 200);
-    const Json job = video(app, {{"phase", "api-start"}, {"api", "sim-video"}, {"prompt", "a red kite"}, {"path", plan["outputPath"]}});
+    const Json job = video(
+        app, {{"phase", "api-start"}, {"api", "sim-video"}, {"prompt", "a red kite"}, {"path", plan["outputPath"]}});
     const Json poll = {{"phase", "api-poll"}, {"jobId", job["jobId"]}};
     // Polls closer together than the cadence do not move the job.
     EXPECT_EQ(video(app, poll)["progress"], "rendering, 0 of 2 steps done");
@@ -156,13 +188,15 @@ TEST(DevappVideo, JobCountsOnlyPollsAtItsCadence) {
 
 TEST(DevappVideo, NamedApiAndAppWithoutVideoApis) {
     Devapp app({"--poll-ms", "1", "--job-polls", "1"});
-    const Json plan = video(app, {{"phase", "plan"}, {"prompt", "waves"}, {"api", "sim-video-hd"}, {"out", "clips/waves.y4m"}});
+    const Json plan =
+        video(app, {{"phase", "plan"}, {"prompt", "waves"}, {"api", "sim-video-hd"}, {"out", "clips/waves.y4m"}});
     ASSERT_EQ(plan["attempts"].size(), 1u);
     EXPECT_EQ(plan["outputPath"], app.folder + "/clips/waves.y4m");
     video(app, {{"phase", "api-start"}, {"api", "sim-video-hd"}, {"prompt", "waves"}, {"path", plan["outputPath"]}});
     EXPECT_EQ(video(app, {{"phase", "api-poll"}, {"jobId", "vid-1"}})["status"], "succeeded");
     EXPECT_EQ(tvtest::read_file(plan["outputPath"]).substr(0, 23), "YUV4MPEG2 W320 H180 F12");
-    EXPECT_EQ(video(app, {{"phase", "plan"}, {"prompt", "x"}, {"api", "sora"}})["error"], "no registered video API has the id \"sora\"");
+    EXPECT_EQ(video(app, {{"phase", "plan"}, {"prompt", "x"}, {"api", "sora"}})["error"],
+              "no registered video API has the id \"sora\"");
 
     Devapp bare({"--no-video-apis"});
     EXPECT_EQ(video(bare, {{"phase", "plan"}, {"prompt", "x"}})["error"],

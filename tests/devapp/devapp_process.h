@@ -6,17 +6,17 @@
 #include "support/run_ctl.h"
 #include "values/json.h"
 
-#include <algorithm>
 #include <arpa/inet.h>
-#include <csignal>
 #include <fcntl.h>
-#include <filesystem>
-#include <optional>
 #include <poll.h>
-#include <stdexcept>
-#include <string>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
+#include <optional>
+#include <stdexcept>
+#include <string>
 #include <vector>
 
 namespace devapptest {

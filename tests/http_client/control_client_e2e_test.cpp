@@ -2,8 +2,8 @@
 #include "support/fake_app.h"
 #include "support/run_ctl.h"
 
-#include <chrono>
 #include <gtest/gtest.h>
+#include <chrono>
 
 namespace {
 
@@ -19,11 +19,13 @@ TEST(ControlRequest, SendsExactBytes) {
                            pane_env(app.port(), "orchestrator", "tok\u00e9n"));
     ASSERT_EQ(app.requests().size(), 1u);
     const std::string body =
-        "{\"command\":\"spawn\",\"from\":\"orchestrator\",\"task\":\"fix \\\"the\\\" build\\n\",\"skillIds\":[\"a\",\"b\"],"
+        "{\"command\":\"spawn\",\"from\":\"orchestrator\",\"task\":\"fix \\\"the\\\" "
+        "build\\n\",\"skillIds\":[\"a\",\"b\"],"
         "\"mcpIds\":[],\"cli\":\"codex\"}";
     EXPECT_EQ(app.requests()[0].raw, "POST /control HTTP/1.1\r\nhost: 127.0.0.1:" + std::to_string(app.port()) +
                                          "\r\nconnection: close\r\ncontent-type: application/json\r\ncontent-length: " +
-                                         std::to_string(body.size()) + "\r\nx-tarvolt-token: tok\u00e9n\r\n\r\n" + body);
+                                         std::to_string(body.size()) + "\r\nx-tarvolt-token: tok\u00e9n\r\n\r\n" +
+                                         body);
     EXPECT_EQ(r, (tvtest::RunResult{1, "", "tarvolt-ctl: x\n"}));
 }
 
@@ -43,9 +45,11 @@ TEST(ControlRequest, StoppedAppIsRefusedConnection) {
         p = std::to_string(stopped.port());
     }
     // The message names the port as it was written back, not as it was given.
-    const auto r = run_ctl({"list"}, {"TARVOLT_CTL_PORT= " + p + ".0 ", "TARVOLT_CTL_TOKEN=t", "TARVOLT_TERMINAL_NAME=n"});
+    const auto r =
+        run_ctl({"list"}, {"TARVOLT_CTL_PORT= " + p + ".0 ", "TARVOLT_CTL_TOKEN=t", "TARVOLT_TERMINAL_NAME=n"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "tarvolt-ctl: could not talk to the tarvolt on port " + p + ": connect ECONNREFUSED 127.0.0.1:" + p + "\n");
+    EXPECT_EQ(r.err, "tarvolt-ctl: could not talk to the tarvolt on port " + p +
+                         ": connect ECONNREFUSED 127.0.0.1:" + p + "\n");
 }
 
 TEST(ControlRequestSlow, SilentAppTimesOutAfterTenSeconds) {

@@ -1,9 +1,9 @@
-#include "http_client/control_client.h"
 #include "http_client/http_response.h"
+#include "http_client/control_client.h"
 #include "http_client/reply.h"
 
-#include <cerrno>
 #include <gtest/gtest.h>
+#include <cerrno>
 
 namespace tv {
 namespace {
@@ -53,7 +53,7 @@ TEST(ReadReply, JudgesTheEnvelope) {
     };
     for (const auto& [json, outcome] : cases) {
         const ControlReply r = read_reply("HTTP/1.1 500 OK\r\n\r\n" + json);
-        const std::string got = !r.body                   ? r.error
+        const std::string got = !r.body                    ? r.error
                                 : reply_succeeded(*r.body) ? "accepted"
                                                            : "refused: " + reply_error_text(*r.body);
         EXPECT_EQ(got, outcome) << json;

@@ -3,8 +3,8 @@
 #include "support/scratch_dir.h"
 #include "support/scripted_job.h"
 
-#include <fstream>
 #include <gtest/gtest.h>
+#include <fstream>
 
 namespace tv {
 namespace {
@@ -30,8 +30,8 @@ TEST(AppJob, SendsStartThenPollsEveryTwoSecondsUntilItFails) {
     app.replies = {reply(R"({"ok":true,"jobId":"j-7"})"), reply(R"({"ok":true,"status":"running"})"),
                    reply(R"({"ok":true,"status":"Failed"})"), reply(R"({"ok":true})"),
                    reply(R"({"ok":true,"status":"failed","detail":"content policy\n"})")};
-    const AttemptOutcome out = run_app_job(image_api_job(api_attempt(60'000), "a \"red\" kite", "/o/x.png"), "pane-1",
-                                           app.ports());
+    const AttemptOutcome out =
+        run_app_job(image_api_job(api_attempt(60'000), "a \"red\" kite", "/o/x.png"), "pane-1", app.ports());
     EXPECT_FALSE(out.delivered);
     EXPECT_EQ(out.reason, "refused the request; content policy\n");
     ASSERT_EQ(app.sent.size(), 5u);
@@ -49,10 +49,9 @@ TEST(AppJob, EndsOnTheFirstPollAnsweredAtTimeoutPlusGrace) {
         ScriptedApp app;
         app.replies = {reply(R"({"ok":true,"jobId":"j"})"), reply(R"({"ok":true,"status":"SUCCEEDED"})")};
         app.request_time = 0ms;
-        const AttemptOutcome out =
-            run_app_job(image_api_job(api_attempt(timeout_ms), "p", no_file), "o", app.ports());
-        EXPECT_EQ(out.reason, std::string("was still running after ") + minutes +
-                                  " minute(s), so this caller stopped waiting");
+        const AttemptOutcome out = run_app_job(image_api_job(api_attempt(timeout_ms), "p", no_file), "o", app.ports());
+        EXPECT_EQ(out.reason,
+                  std::string("was still running after ") + minutes + " minute(s), so this caller stopped waiting");
         // Polls at 2 s, 4 s, ...: the first at or past timeout + 30 s is the last.
         EXPECT_EQ(app.sent.size(), 1 + polls) << timeout_ms;
         EXPECT_EQ(app.sent_at.back(), last_poll) << timeout_ms;

@@ -4,12 +4,12 @@
 #include "support/scratch_dir.h"
 #include "values/json.h"
 
+#include <gtest/gtest.h>
+#include <unistd.h>
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <gtest/gtest.h>
 #include <map>
-#include <unistd.h>
 
 namespace {
 
@@ -25,8 +25,8 @@ const std::string last_line =
 
 Json tool(const std::string& id, const std::string& name, const std::string& command_line,
           std::uint64_t timeout_ms = 20'000) {
-    return {{"kind", "command"}, {"timeoutMs", timeout_ms}, {"imageCliId", id},          {"toolName", name},
-            {"model", "m-" + id}, {"commandLine", command_line}};
+    return {{"kind", "command"}, {"timeoutMs", timeout_ms}, {"imageCliId", id},
+            {"toolName", name},  {"model", "m-" + id},      {"commandLine", command_line}};
 }
 
 Json api(const std::string& id, const std::string& name) {
@@ -92,18 +92,20 @@ TEST_F(ImageCommand, PrintsOnlyThePathOfTheFileTheToolDrew) {
     std::ofstream(path_) << "left by an earlier run";
     // The stale file must be gone before the tool starts.
     // One element in braces is a copy for clang and an array for g++.
-    ImageApp app(plan(Json::array({tool("codex-image", "Codex", "[ ! -e '" + path_ + "' ] || exit 9; " + draw() +
-                                                        "; echo chatter; echo chatter >&2")})),
-                 {{"record", [](const Json&) { return R"({"ok":false,"error":"ledger is read-only"})"; }}});
+    ImageApp app(
+        plan(Json::array({tool("codex-image", "Codex",
+                               "[ ! -e '" + path_ + "' ] || exit 9; " + draw() + "; echo chatter; echo chatter >&2")})),
+        {{"record", [](const Json&) { return R"({"ok":false,"error":"ledger is read-only"})"; }}});
     const tvtest::RunResult r = app.run({"--prompt", "a red kite", "--tool", "codex-image", "--out", "k.png"});
     EXPECT_EQ(r.out, path_ + "\n");
     EXPECT_EQ(r.err, progress(1, 1, "local tool Codex, model m-codex-image") +
                          "tarvolt-ctl: the image was generated but not recorded: ledger is read-only\n");
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(app.bodies(),
-              (std::vector<std::string>{
-                  R"({"command":"image","from":"pane-2","phase":"plan","prompt":"a red kite","out":"k.png","tool":"codex-image"})",
-                  R"({"command":"image","from":"pane-2","phase":"record","path":")" + path_ + R"("})"}));
+    EXPECT_EQ(
+        app.bodies(),
+        (std::vector<std::string>{
+            R"({"command":"image","from":"pane-2","phase":"plan","prompt":"a red kite","out":"k.png","tool":"codex-image"})",
+            R"({"command":"image","from":"pane-2","phase":"record","path":")" + path_ + R"("})"}));
 }
 
 TEST_F(ImageCommand, FallsBackAlongTheChainAndListsEveryAnswer) {
@@ -118,13 +120,16 @@ TEST_F(ImageCommand, FallsBackAlongTheChainAndListsEveryAnswer) {
                                                 : R"({"ok":false,"error":"no credit left"})";
                    }}});
     const tvtest::RunResult r = app.run({"--prompt", "kite"});
-    const std::string tool_reason = "exited cleanly but wrote no file at " + path_ + "; the tool printed nothing on stderr";
+    const std::string tool_reason =
+        "exited cleanly but wrote no file at " + path_ + "; the tool printed nothing on stderr";
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.status, 1);
     // The API notice comes once, before the first API.
     EXPECT_EQ(r.err, progress(1, 3, "local tool Codex, model m-codex-image") +
                          "tarvolt-ctl: could not report the failed image attempt: journal full\n"
-                         "tarvolt-ctl: Codex " + tool_reason + "\n"
+                         "tarvolt-ctl: Codex " +
+                         tool_reason +
+                         "\n"
                          "tarvolt-ctl: falling back to registered API OpenRouter\n" +
                          notice + progress(2, 3, "registered API OpenRouter, model openai/gpt-5-image") +
                          "tarvolt-ctl: OpenRouter no credit left\n"
@@ -132,7 +137,9 @@ TEST_F(ImageCommand, FallsBackAlongTheChainAndListsEveryAnswer) {
                          progress(3, 3, "registered API Fal, model openai/gpt-5-image") +
                          "tarvolt-ctl: Fal 402 Payment Required \n\n"
                          "tarvolt-ctl: no image source delivered a file for this prompt. What each one answered:\n"
-                         "  1. local tool Codex, model m-codex-image: " + tool_reason + "\n"
+                         "  1. local tool Codex, model m-codex-image: " +
+                         tool_reason +
+                         "\n"
                          "  2. registered API OpenRouter, model openai/gpt-5-image: no credit left\n"
                          "  3. registered API Fal, model openai/gpt-5-image: 402 Payment Required\n"
                          "The registered image API above was the last resort and it did not deliver either.\n" +
@@ -144,8 +151,9 @@ TEST_F(ImageCommand, FallsBackAlongTheChainAndListsEveryAnswer) {
     EXPECT_EQ(bodies[2],
               R"({"command":"image","from":"pane-2","phase":"api-start","api":"or-1","prompt":"kite","path":")" +
                   path_ + R"("})");
-    EXPECT_EQ(bodies[5],
-              R"({"command":"image","from":"pane-2","phase":"failure","api":"fal","detail":"402 Payment Required \n"})");
+    EXPECT_EQ(
+        bodies[5],
+        R"({"command":"image","from":"pane-2","phase":"failure","api":"fal","detail":"402 Payment Required \n"})");
 }
 
 TEST_F(ImageCommand, NamesTheOneSourceThatWasAskedFor) {
@@ -207,8 +215,11 @@ TEST_F(ImageCommandSlow, StopsAToolAtItsLimitAndListsEveryToolOfANamedChain) {
                          "\ntarvolt-ctl: falling back to local tool Grok\n" +
                          progress(2, 2, "local tool Grok, model m-grok-imagine", 2) + "tarvolt-ctl: Grok " + grok +
                          "\ntarvolt-ctl: no image source delivered a file for this prompt. What each one answered:\n"
-                         "  1. local tool Codex, model m-codex-image: " + slow + "\n"
-                         "  2. local tool Grok, model m-grok-imagine: " + grok.substr(0, 600) +
+                         "  1. local tool Codex, model m-codex-image: " +
+                         slow +
+                         "\n"
+                         "  2. local tool Grok, model m-grok-imagine: " +
+                         grok.substr(0, 600) +
                          "\u2026 (output truncated)\n"
                          "The registered image APIs were left out of this chain because a source was named "
                          "explicitly.\n" +

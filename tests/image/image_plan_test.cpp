@@ -44,9 +44,9 @@ TEST(ReadImagePlan, StopsAtTheFirstFaultInCheckingOrder) {
 
 // What the image command's runs do not show: the defaults.
 TEST(ReadImagePlan, FillsTheDefaults) {
-    const ImagePlan p = read_image_plan(parse_or_fail(
-        plan(R"({"kind":"api","timeoutMs":1,"apiId":"a","apiName":"A"},{"kind":"api","timeoutMs":1,"apiId":"b","apiName":"B","model":""})",
-             R"(,"outputPath":"/x","registeredApiCount":-2)")));
+    const ImagePlan p = read_image_plan(parse_or_fail(plan(
+        R"({"kind":"api","timeoutMs":1,"apiId":"a","apiName":"A"},{"kind":"api","timeoutMs":1,"apiId":"b","apiName":"B","model":""})",
+        R"(,"outputPath":"/x","registeredApiCount":-2)")));
     ASSERT_EQ(p.attempts.size(), 2u);
     EXPECT_EQ(attempt_label(p.attempts[0]), "registered API A, model default model");
     EXPECT_EQ(attempt_label(p.attempts[1]), "registered API B, model default model");

@@ -3,12 +3,12 @@
 #include "support/run_ctl.h"
 #include "support/scratch_dir.h"
 
-#include <csignal>
 #include <fcntl.h>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <limits>
 #include <sys/wait.h>
+#include <csignal>
+#include <fstream>
+#include <limits>
 #include <system_error>
 #include <thread>
 
@@ -47,21 +47,23 @@ protected:
 using LocalToolRunnerSlow = LocalToolRunner;
 
 constexpr auto limit = milliseconds(1'500);
-constexpr auto step = milliseconds(100);    // how often the child is watched
-constexpr auto slack = milliseconds(300);   // a busy machine
+constexpr auto step = milliseconds(100);   // how often the child is watched
+constexpr auto slack = milliseconds(300);  // a busy machine
 
 TEST_F(LocalToolRunner, JudgesExitStatusFileAndStandardError) {
     const std::string o = out();
     const std::string nothing = "the tool printed nothing on stderr";
     const std::pair<std::string, std::string> cases[] = {
-        {"echo shown-nowhere; echo ' why \n' >&2", "exited cleanly but wrote no file at " + o + "; the tool reported:  why"},
+        {"echo shown-nowhere; echo ' why \n' >&2",
+         "exited cleanly but wrote no file at " + o + "; the tool reported:  why"},
         {": > '" + o + "'", "exited cleanly but wrote no file at " + o + "; " + nothing},
         {"mkdir '" + o + "'", "exited cleanly but wrote no file at " + o + "; " + nothing},
         {"printf png > '" + o + ".real'; ln -s '" + o + ".real' '" + o + "'", ""},
         {"printf png > '" + o + "'; exit 3", "failed with exit code 3; " + nothing},
         {"printf ' \\n\\t \\n' >&2; exit 255", "failed with exit code 255; " + nothing},
         {"echo dying >&2; kill -TERM $$", "failed with a signal; the tool reported: dying"},
-        {"printf 'bad \\377\\376 x\\n\\n  ' >&2; exit 2", "failed with exit code 2; the tool reported: bad \uFFFD\uFFFD x"},
+        {"printf 'bad \\377\\376 x\\n\\n  ' >&2; exit 2",
+         "failed with exit code 2; the tool reported: bad \uFFFD\uFFFD x"},
         // 4000 characters in 4001 bytes: not cut.
         {"printf '%03999d\\303\\251' 0 >&2; exit 1",
          "failed with exit code 1; the tool reported: " + std::string(3999, '0') + "\u00e9"},
@@ -85,8 +87,8 @@ TEST_F(LocalToolRunner, KeepsLargeOutputFlowing) {
     AttemptOutcome outcome = run("head -c 8000000 /dev/zero; printf png > '" + out() + "'");
     EXPECT_TRUE(outcome.delivered) << outcome.reason;
     outcome = run("head -c 3000000 /dev/zero | tr '\\0' a >&2; exit 1");
-    EXPECT_EQ(outcome.reason, "failed with exit code 1; the tool reported: " + std::string(4000, 'a') +
-                                  "\u2026 (output truncated)");
+    EXPECT_EQ(outcome.reason,
+              "failed with exit code 1; the tool reported: " + std::string(4000, 'a') + "\u2026 (output truncated)");
 }
 
 TEST_F(LocalToolRunner, StartsTheChildWithDefaultSigpipeAndNoInput) {
@@ -159,7 +161,8 @@ TEST_F(LocalToolRunnerSlow, StopsAToolAndWhatItStartedAtItsTimeLimit) {
         EXPECT_LT(elapsed_, milliseconds(300) + step + slack) << command_line;
     }
     // One that left the tool's process group keeps the pipes, and is not waited for either.
-    EXPECT_EQ(run("echo partial >&2; setsid sleep 20 & echo $! >> '" + pid_file() + "'; wait", 300).reason, stopped + "partial");
+    EXPECT_EQ(run("echo partial >&2; setsid sleep 20 & echo $! >> '" + pid_file() + "'; wait", 300).reason,
+              stopped + "partial");
     EXPECT_LT(elapsed_, milliseconds(300) + step + slack);
     std::this_thread::sleep_until(start + milliseconds(1'800));
     EXPECT_FALSE(fs::exists(background));
@@ -174,7 +177,8 @@ TEST_F(LocalToolRunnerSlow, LetsGoOfPipesHeldAfterTheToolEnded) {
         std::string reason;  // empty: delivered
     } cases[] = {
         {holder + "printf png > '" + out() + "'", 20'000, ""},
-        {holder + "exit 3", std::numeric_limits<std::uint64_t>::max(), "failed with exit code 3; the tool reported: done"},
+        {holder + "exit 3", std::numeric_limits<std::uint64_t>::max(),
+         "failed with exit code 3; the tool reported: done"},
     };
     for (const auto& c : cases) {
         const AttemptOutcome outcome = run(c.command_line, c.timeout_ms);

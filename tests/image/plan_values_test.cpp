@@ -1,6 +1,6 @@
+#include "image/plan_values.h"
 #include "image/answer_list.h"
 #include "image/exhausted_text.h"
-#include "image/plan_values.h"
 #include "support/outcome.h"
 
 #include <gtest/gtest.h>
@@ -25,8 +25,7 @@ TEST(NonNegativeInteger, TakesOnlyUnsignedLiterals) {
 
 TEST(Minutes, RoundsWholeSecondsUpAndNeverShowsZero) {
     const std::pair<std::uint64_t, std::uint64_t> cases[] = {
-        {0, 1}, {59'999, 1}, {60'999, 1}, {61'000, 2},
-        {std::numeric_limits<std::uint64_t>::max(), 307'445'734'561'826},
+        {0, 1}, {59'999, 1}, {60'999, 1}, {61'000, 2}, {std::numeric_limits<std::uint64_t>::max(), 307'445'734'561'826},
     };
     for (const auto& [ms, minutes] : cases) EXPECT_EQ(minutes_of(duration_from_ms(ms)), minutes) << ms;
 }
@@ -62,8 +61,8 @@ TEST(ExhaustedText, WithoutRegisteredApisAskForOneAndIgnoreANameWhenSeveralWereT
         "No image API is registered and active, so nothing followed the local tools: the app embeds OpenRouter, and "
         "an image model marked on the settings media page (with the key pasted there) becomes one. Ask a person to "
         "do that \u2014 an agent cannot.";
-    for (const ExhaustedChain& chain : {ExhaustedChain{{"a: x"}, "", false, 0},
-                                        ExhaustedChain{{"a: x", "b: y"}, "--tool", false, 0}}) {
+    for (const ExhaustedChain& chain :
+         {ExhaustedChain{{"a: x"}, "", false, 0}, ExhaustedChain{{"a: x", "b: y"}, "--tool", false, 0}}) {
         const std::string text = exhausted_text(chain);
         EXPECT_EQ(text.substr(0, text.find('\n')),
                   "no image source delivered a file for this prompt. What each one answered:");

@@ -60,7 +60,9 @@ TEST(SourceListing, LaysOutWhatTheAppSays) {
                          "  local image tools \u2014 run in YOUR terminal; name one with --tool <id>\n"
                          "    1  grok-imagine  Grok Imagine  ready \u2014 logged in\n"
                          "    2  codex-image   Codex Image   NOT READY \u2014 \n"
-                         "    0  caf\u00e9" + std::string(24, ' ') + "NOT READY \u2014 \n\n"
+                         "    0  caf\u00e9" +
+                         std::string(24, ' ') +
+                         "NOT READY \u2014 \n\n"
                          "  registered image APIs \u2014 called by the APP, so no token ever reaches you;\n"
                          "  name one with --api <id>\n"
                          "    255  or-x             OpenRouter  active \u2014 the API's own default model\n"

@@ -74,15 +74,15 @@ TEST(RenderHistory, LaysOutEveryDay) {
     };
     lines.insert(lines.end(), no_totals.begin(), no_totals.end());
     lines.insert(lines.end(), {
-        "  (nenhuma tarefa registrada)",
-        "",
-        "TOTAL DO DIA",
-        "  execução        2 tarefa(s) | 1 agente(s) | 2 modelo(s) | 2 commit(s)",
-        "  tokens          1.234.567 (entrada 1.000.000, cache 200.000, saída 34.567)",
-        "  tempo total     25h 01m 01s",
-        "  custo           desconhecido (3 tarefa(s) sem preço)",
-        "*** VALOR TOTAL EM DÓLARES: desconhecido (3 tarefa(s) sem preço) ***",
-    });
+                                  "  (nenhuma tarefa registrada)",
+                                  "",
+                                  "TOTAL DO DIA",
+                                  "  execução        2 tarefa(s) | 1 agente(s) | 2 modelo(s) | 2 commit(s)",
+                                  "  tokens          1.234.567 (entrada 1.000.000, cache 200.000, saída 34.567)",
+                                  "  tempo total     25h 01m 01s",
+                                  "  custo           desconhecido (3 tarefa(s) sem preço)",
+                                  "*** VALOR TOTAL EM DÓLARES: desconhecido (3 tarefa(s) sem preço) ***",
+                              });
     lines.insert(lines.end(), {"", "dia 2026-03-05 — foi feito: ", "projeto: /w/app", "", "TOTAL DO DIA"});
     lines.insert(lines.end(), no_totals.begin(), no_totals.end());
     lines.push_back("*** VALOR TOTAL EM DÓLARES: $NaN + undefined tarefa(s) sem preço ***");

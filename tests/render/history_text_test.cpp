@@ -2,8 +2,8 @@
 
 #include "support/outcome.h"
 
-#include <cmath>
 #include <gtest/gtest.h>
+#include <cmath>
 #include <limits>
 #include <optional>
 

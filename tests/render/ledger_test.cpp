@@ -48,11 +48,10 @@ TEST(LedgerRender, ProgressMarcoAndCarriedFields) {
         {render_progress,
          R"({"ok":true,"carried":[{"field":"nextStep","value":"ship","at":"t1"},{"at":2,"value":"a.c",
             "field":"uncommitted"}]})",
-         recorded +
-             "\nkept from the marco you are replacing, because this call did not mention them:\n"
-             "  next step: ship (stated at t1)\n"
-             "  uncommitted: a.c (stated at 2)\n"
-             "retire one by passing it empty, like --next-step \"\""},
+         recorded + "\nkept from the marco you are replacing, because this call did not mention them:\n"
+                    "  next step: ship (stated at t1)\n"
+                    "  uncommitted: a.c (stated at 2)\n"
+                    "retire one by passing it empty, like --next-step \"\""},
         // A null marco wins over anything carried.
         {render_progress, R"({"ok":true,"marco":null,"carried":[{"field":"x"}]})",
          "no marco recorded yet; record one with \"tarvolt-ctl progress --point <where you are>\""},
@@ -80,7 +79,8 @@ TEST(LedgerRender, InboxAndAck) {
          R"({"ok":true,"reports":[{"reportId":1,"from":"a","at":"t","taskText":null,"issue":null,"text":"x"},
             {"reportId":2,"from":"b","at":"t","text":"line 1\nline 2"}]})",
          "--- report 1 from a at t\n(unavailable: null)\n\n"
-         "--- report 2 from b at t\ntask: undefined\nline 1\nline 2\n\n" + closing},
+         "--- report 2 from b at t\ntask: undefined\nline 1\nline 2\n\n" +
+             closing},
         {render_inbox, R"({"ok":true,"reports":null})", null_length},
         {render_inbox, R"({"ok":true,"reports":"r1"})", "fail: responseBody.reports is not iterable"},
         // Nothing acknowledged: the name lists are not even looked at.
@@ -105,8 +105,7 @@ TEST(LedgerRender, InboxAndAck) {
          R"({"ok":true,"keptTerminalNames":"k","closedWithoutCommitsTerminalNames":null,
             "closedTerminalNames":["a"],"acknowledgedReportIds":["r1"]})",
          null_length},
-        {render_ack,
-         R"({"ok":true,"acknowledgedReportIds":["r1"],"closedTerminalNames":{},"keptTerminalNames":7})",
+        {render_ack, R"({"ok":true,"acknowledgedReportIds":["r1"],"closedTerminalNames":{},"keptTerminalNames":7})",
          "fail: responseBody.closedTerminalNames.join is not a function"},
     });
 }

@@ -115,7 +115,7 @@ TEST(BriefRenderer, DevelopmentProfileVariants) {
          "per CLI; the same --model can appear at more than one --effort and each is a different price; the "
          "--effort on each line is the level marked in the profile, so paste it as it is):"
          "\n  --cli codex --model m1 --effort high\n  --cli codex --model m2\n  --cli kimi --model k --effort null"
-             "\n  no models selected in: grok, qwen"},
+         "\n  no models selected in: grok, qwen"},
     };
     for (const auto& [profile, lines] : cases) {
         const std::string body = rendered(render_brief, brief_with(std::string("\"developmentProfile\":") + profile));
@@ -133,12 +133,13 @@ TEST(BriefRenderer, CategoryLines) {
         {"usdPerTask": 0.25, "id": "c", "leaderLabel": "L", "cliId": "codex", "effort": null, "model": "m1",
          "profileReason": "cheapest", "fallbackReason": "leader not installed"},
         {"id": "c", "leaderLabel": "L"}])json"));
-    EXPECT_EQ(block(body, "(leaderboard leaders):\n"),
-              "  img: L -> image tool resolved at spawn (never a text model; the spawn fails if no tool is "
-              "authenticated)  (why)\n"
-              "  c: L -> no runnable CLI on this machine (spawn will fall back)  (null)\n"
-              "  c: L -> cli codex, model m1, effort null, US$ 0.25/task  (cheapest)  [fallback: leader not installed]\n"
-              "  c: L -> cli undefined");
+    EXPECT_EQ(
+        block(body, "(leaderboard leaders):\n"),
+        "  img: L -> image tool resolved at spawn (never a text model; the spawn fails if no tool is "
+        "authenticated)  (why)\n"
+        "  c: L -> no runnable CLI on this machine (spawn will fall back)  (null)\n"
+        "  c: L -> cli codex, model m1, effort null, US$ 0.25/task  (cheapest)  [fallback: leader not installed]\n"
+        "  c: L -> cli undefined");
 }
 
 // Blocks are read in the order they print: the first wrong one decides.

@@ -27,7 +27,8 @@ TEST(MergeModelsSkillsRender, EveryVariant) {
          "feature branch published: feat/x at abc (folder: /w)\npushed\nopen a pull request\n"},
         {render_merge, R"({"outcome": ["nothing-to-integrate"], "featureBranch": "f"})",
          "workstation integrated: f -> undefined (undefined)"},
-        {render_merge, R"({"outcome": "Feature-Published", "featureBranch": "f", "mainBranch": "main", "mergedCommit": "d",
+        {render_merge,
+         R"({"outcome": "Feature-Published", "featureBranch": "f", "mainBranch": "main", "mergedCommit": "d",
              "release": null})",
          "workstation integrated: f -> main (d)"},
         // Any release but null gets its line.

@@ -2,10 +2,10 @@
 // process, since ctest runs tests side by side.
 #pragma once
 
-#include <filesystem>
 #include <gtest/gtest.h>
-#include <string>
 #include <unistd.h>
+#include <filesystem>
+#include <string>
 
 namespace tvtest {
 

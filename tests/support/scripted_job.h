@@ -34,7 +34,9 @@ struct ScriptedApp {
                 return r;
             },
             [this] { return now; },
-            [this](tv::PlanDuration d) { now += std::chrono::seconds(d.seconds) + std::chrono::nanoseconds(d.nanoseconds); },
+            [this](tv::PlanDuration d) {
+                now += std::chrono::seconds(d.seconds) + std::chrono::nanoseconds(d.nanoseconds);
+            },
         };
     }
 };

@@ -1,7 +1,7 @@
 #include "values/json.h"
 
-#include <cmath>
 #include <gtest/gtest.h>
+#include <cmath>
 
 namespace tv {
 namespace {
@@ -60,7 +60,8 @@ TEST(ParseJson, NestingStopsAtTheLimit) {
 }
 
 TEST(ParseJson, KeepsOrderAndNumberKinds) {
-    const JsonParse p = parse_json(R"({"b":1,"a":2,"b":3,"u":18446744073709551615,"i":-5,"f":2.0,"z":-0,"big":18446744073709551616})");
+    const JsonParse p =
+        parse_json(R"({"b":1,"a":2,"b":3,"u":18446744073709551615,"i":-5,"f":2.0,"z":-0,"big":18446744073709551616})");
     ASSERT_TRUE(p.value);
     EXPECT_EQ(to_compact_text(*p.value),
               R"({"b":3,"a":2,"u":18446744073709551615,"i":-5,"f":2.0,"z":-0.0,"big":1.8446744073709552e+19})");

@@ -1,7 +1,7 @@
 #include "values/number_text.h"
 
-#include <cmath>
 #include <gtest/gtest.h>
+#include <cmath>
 #include <limits>
 
 namespace tv {
@@ -53,9 +53,9 @@ TEST(TextToNumber, ReadsEveryForm) {
 }
 
 TEST(TextToNumber, UnreadableTextIsNaN) {
-    for (const char* text : {"abc", "1_000", "0x", "0x+", "0x-10", "0b102", "1.2.3", "1 2", "e5", ".", "+",
-                             "1e", "0x100000000000000000000000000000000", "nan", "\uFEFF1", "Infinityx",
-                             "infinity1", "- 1", "\n\n\xE3\xE3"}) {
+    for (const char* text :
+         {"abc", "1_000", "0x", "0x+", "0x-10", "0b102", "1.2.3", "1 2", "e5", ".", "+", "1e",
+          "0x100000000000000000000000000000000", "nan", "\uFEFF1", "Infinityx", "infinity1", "- 1", "\n\n\xE3\xE3"}) {
         EXPECT_TRUE(std::isnan(text_to_number(text))) << text;
     }
 }

@@ -1,7 +1,7 @@
+#include "values/value_text.h"
 #include "support/outcome.h"
 #include "values/guarded_list.h"
 #include "values/output_frame.h"
-#include "values/value_text.h"
 
 #include <gtest/gtest.h>
 
@@ -39,9 +39,8 @@ TEST(ValueText, FollowsTheReadersNumberKinds) {
 
 TEST(IsTruthy, LikeTheAppsOwnClient) {
     const std::pair<const char*, bool> cases[] = {
-        {"null", false}, {"false", false}, {"true", true},  {"0", false},  {"-0", false}, {"0.0", false},
-        {"2", true},     {"-1", true},     {"0.5", true},   {"\"\"", false}, {"\"0\"", true}, {"[]", true},
-        {"{}", true},
+        {"null", false}, {"false", false}, {"true", true},  {"0", false},    {"-0", false}, {"0.0", false}, {"2", true},
+        {"-1", true},    {"0.5", true},    {"\"\"", false}, {"\"0\"", true}, {"[]", true},  {"{}", true},
     };
     for (const auto& [json, truthy] : cases) {
         const Json v = parse_or_fail(json);

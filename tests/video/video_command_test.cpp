@@ -1,13 +1,13 @@
+#include "video/video_command.h"
 #include "support/fake_app.h"
 #include "support/outcome.h"
 #include "support/run_ctl.h"
 #include "support/scratch_dir.h"
 #include "support/scripted_job.h"
-#include "video/video_command.h"
 
+#include <gtest/gtest.h>
 #include <filesystem>
 #include <fstream>
-#include <gtest/gtest.h>
 
 namespace tv {
 namespace {
@@ -90,22 +90,29 @@ TEST_F(VideoCommandSlow, FallsBackThenDelivers) {
         return tvtest::json_answer(R"({"ok":false})");
     });
     const auto start = std::chrono::steady_clock::now();
-    const auto r = tvtest::run_ctl({"video", "--prompt", "a kite", "--out", "clip.mp4"}, tvtest::pane_env(app.port(), "pane-3"));
+    const auto r =
+        tvtest::run_ctl({"video", "--prompt", "a kite", "--out", "clip.mp4"}, tvtest::pane_env(app.port(), "pane-3"));
     EXPECT_GE(std::chrono::steady_clock::now() - start, 2s);  // one poll interval before each poll
     EXPECT_EQ(r.out, path_ + "\n");
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, notice +
                          "tarvolt-ctl: [1/2] generating with registered API Sora, model openai/sora-2, up to 2 min, "
-                         "checking every 1s; writing " + path_ + "\n"
+                         "checking every 1s; writing " +
+                         path_ +
+                         "\n"
                          "tarvolt-ctl: could not report the failed video attempt: ledger locked\n"
                          "tarvolt-ctl: Sora refused the request; quota  \n\n"
                          "tarvolt-ctl: falling back to registered API Veo\n"
                          "tarvolt-ctl: [2/2] generating with registered API Veo, model default model, up to 1 min, "
-                         "checking every 1s; writing " + path_ + "\n"
+                         "checking every 1s; writing " +
+                         path_ +
+                         "\n"
                          "tarvolt-ctl: the video was generated but not recorded: unknown tarvolt error\n");
     ASSERT_EQ(bodies.size(), 7u);
     EXPECT_EQ(bodies[0], R"({"command":"video","from":"pane-3","phase":"plan","prompt":"a kite","out":"clip.mp4"})");
-    EXPECT_EQ(bodies[3], R"({"command":"video","from":"pane-3","phase":"failure","api":"a1","detail":"refused the request; quota  \n"})");
+    EXPECT_EQ(
+        bodies[3],
+        R"({"command":"video","from":"pane-3","phase":"failure","api":"a1","detail":"refused the request; quota  \n"})");
     EXPECT_EQ(bodies[6], R"({"command":"video","from":"pane-3","phase":"record","path":")" + path_ + R"("})");
 }
 
@@ -124,17 +131,23 @@ TEST_F(VideoCommand, EveryApiFailingEndsWithWhatEachAnswered) {
     const auto r = tvtest::run_ctl({"video", "--prompt", "p", "--api", "a1"}, tvtest::pane_env(app.port()));
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.err, notice +
-                         "tarvolt-ctl: [1/1] generating with registered API Sora, model default model, up to 1 min, "
-                         "checking every 2s; writing " + path_ + "\n"
-                         "tarvolt-ctl: Sora " + long_reason + "\n"
-                         "tarvolt-ctl: no registered video API delivered a file for this prompt. What each one answered:\n"
-                         "  1. registered API Sora, model default model: " + std::string(600, 'x') +
-                         "\u2026 (output truncated)\n"
-                         "The other registered video APIs were left out of this chain because one was named explicitly.\n"
-                         "Video has no local tool, so there is nothing else to fall back to: do not generate an image "
-                         "instead, and do not ask a coding CLI for frames. Read the reasons above, then either fix the "
-                         "API on the app settings page or report this as it is.\n");
+    EXPECT_EQ(r.err,
+              notice +
+                  "tarvolt-ctl: [1/1] generating with registered API Sora, model default model, up to 1 min, "
+                  "checking every 2s; writing " +
+                  path_ +
+                  "\n"
+                  "tarvolt-ctl: Sora " +
+                  long_reason +
+                  "\n"
+                  "tarvolt-ctl: no registered video API delivered a file for this prompt. What each one answered:\n"
+                  "  1. registered API Sora, model default model: " +
+                  std::string(600, 'x') +
+                  "\u2026 (output truncated)\n"
+                  "The other registered video APIs were left out of this chain because one was named explicitly.\n"
+                  "Video has no local tool, so there is nothing else to fall back to: do not generate an image "
+                  "instead, and do not ask a coding CLI for frames. Read the reasons above, then either fix the "
+                  "API on the app settings page or report this as it is.\n");
 }
 
 }  // namespace

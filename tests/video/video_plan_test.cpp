@@ -1,5 +1,5 @@
-#include "support/outcome.h"
 #include "video/video_plan.h"
+#include "support/outcome.h"
 
 #include <gtest/gtest.h>
 
@@ -24,7 +24,8 @@ TEST(VideoPlan, ChecksInOrder) {
         {R"([{"kind":"Api"}])", not_api},
         {R"([{"kind":"api","apiId":"","timeoutMs":-1}])", "the tarvolt video plan carries no \"apiId\""},
         {R"([{"kind":"api","apiId":"a","apiName":7}])", "the tarvolt video plan carries no \"apiName\""},
-        {R"([{"kind":"api","apiId":"a","apiName":"A","model":5,"timeoutMs":1.0}])", "a video attempt carries no \"timeoutMs\""},
+        {R"([{"kind":"api","apiId":"a","apiName":"A","model":5,"timeoutMs":1.0}])",
+         "a video attempt carries no \"timeoutMs\""},
         {R"([{"kind":"api","apiId":"a","apiName":"A","timeoutMs":1,"pollIntervalMs":1e3}])",
          "a video attempt carries no \"pollIntervalMs\""},
     };
