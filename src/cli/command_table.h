@@ -1,10 +1,10 @@
 // The 23 commands and their options.
 #pragma once
 
-#include <algorithm>
+#include "base/fixed_names.h"
+
 #include <array>
 #include <cstddef>
-#include <initializer_list>
 #include <map>
 #include <set>
 #include <span>
@@ -13,21 +13,8 @@
 
 namespace tv {
 
-// Up to seven option names, fixed when the program is built.
-class OptionNames {
-public:
-    constexpr OptionNames() = default;
-    constexpr OptionNames(std::initializer_list<std::string_view> names) {
-        for (const std::string_view name : names) names_[size_++] = name;
-    }
-    constexpr const std::string_view* begin() const { return names_.data(); }
-    constexpr const std::string_view* end() const { return names_.data() + size_; }
-    constexpr bool contains(std::string_view name) const { return std::find(begin(), end(), name) != end(); }
-
-private:
-    std::array<std::string_view, 7> names_{};
-    std::size_t size_ = 0;
-};
+// Up to seven option names a list.
+using OptionNames = FixedNames<7>;
 
 struct CommandSpec {
     std::string_view name;
