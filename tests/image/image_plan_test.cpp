@@ -37,8 +37,8 @@ TEST(ReadImagePlan, StopsAtTheFirstFaultInCheckingOrder) {
         {plan("", ""), "the tarvolt image plan carries no tool to run"},
         {plan(tool, R"(,"outputPath":"")"), "the tarvolt image plan carries no \"outputPath\""},
     };
-    for (const auto& [reply, message] : cases) {
-        EXPECT_EQ(tvtest::failure_of([&] { read_image_plan(parse_or_fail(reply)); }), message) << reply;
+    for (const auto& c : cases) {
+        EXPECT_EQ(tvtest::failure_of([&] { read_image_plan(parse_or_fail(c.first)); }), c.second) << c.first;
     }
 }
 
