@@ -2,6 +2,7 @@
 
 #include "dispatch.h"
 #include "guarded_server.h"
+#include "hex_text.h"
 #include "shell_quote.h"
 #include "workstation.h"
 
@@ -42,13 +43,7 @@ std::string random_token() {
             throw std::runtime_error(std::string("no random bytes for a token: ") + std::strerror(errno));
         if (n > 0) got += static_cast<std::size_t>(n);
     }
-    static const char digits[] = "0123456789abcdef";
-    std::string token;
-    for (const unsigned char b : bytes) {
-        token.push_back(digits[b >> 4]);
-        token.push_back(digits[b & 15]);
-    }
-    return token;
+    return hex_text(bytes, sizeof bytes);
 }
 
 std::string workstation_folder(const std::optional<std::string>& wanted) {

@@ -1,5 +1,7 @@
 #include "media/file_swap.h"
 
+#include "hex_text.h"
+
 #include <fcntl.h>
 #include <sys/random.h>
 #include <sys/stat.h>
@@ -22,13 +24,7 @@ std::string random_suffix() {
         const auto t = std::chrono::steady_clock::now().time_since_epoch().count();
         std::memcpy(bytes, &t, sizeof bytes);
     }
-    static const char digits[] = "0123456789abcdef";
-    std::string out;
-    for (const unsigned char b : bytes) {
-        out.push_back(digits[b >> 4]);
-        out.push_back(digits[b & 15]);
-    }
-    return out;
+    return hex_text(bytes, sizeof bytes);
 }
 
 }  // namespace
