@@ -134,7 +134,13 @@ RunResult run(std::vector<std::string> argv, const std::vector<std::string>& env
 
 RunResult run_ctl(const std::vector<std::string>& args, const std::vector<std::string>& env,
                   const RunOptions& options) {
-    std::vector<std::string> argv = {TARVOLT_CTL_PATH};
+    // The words of TARVOLT_CTL_WRAPPER (a memcheck run, say) go before the client.
+    std::vector<std::string> argv;
+    if (const char* wrapper = std::getenv("TARVOLT_CTL_WRAPPER")) {
+        std::istringstream words(wrapper);
+        for (std::string word; words >> word;) argv.push_back(word);
+    }
+    argv.push_back(TARVOLT_CTL_PATH);
     argv.insert(argv.end(), args.begin(), args.end());
     return run(std::move(argv), env, options);
 }

@@ -57,7 +57,7 @@ struct RunOptions {
 };
 
 RunResult run(std::vector<std::string> argv, const std::vector<std::string>& env = {}, const RunOptions& options = {});
-// tarvolt-ctl with these arguments.
+// tarvolt-ctl with these arguments, behind the words of TARVOLT_CTL_WRAPPER when set.
 RunResult run_ctl(const std::vector<std::string>& args, const std::vector<std::string>& env = {},
                   const RunOptions& options = {});
 
