@@ -68,6 +68,31 @@ void append_scalar(std::string& out, char32_t c) {
     out += buffer;
 }
 
+// Text as roff reads it literally: backslashes, minus signs and non-ASCII
+// characters escaped, and a leading dot or quote kept from being a request.
+std::string roff_text(std::string_view text) {
+    std::string out;
+    bool line_start = true;
+    for (std::size_t pos = 0; pos < text.size();) {
+        const char c = text[pos];
+        if (line_start && (c == '.' || c == '\'')) out += "\\&";
+        line_start = c == '\n';
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            append_scalar(out, tv::next_lossy_scalar(text, pos));
+            continue;
+        }
+        ++pos;
+        if (c == '\\') {
+            out += "\\e";
+        } else if (c == '-') {
+            out += "\\-";
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
 std::string header(std::string_view title, std::string_view version) {
     return ".TH " + std::string(title) + " 1 \"\" \"tarvolt-ctl " + std::string(version) +
            "\" \"User Commands\"\n.nh\n";
@@ -115,29 +140,6 @@ std::string command_section(const CommandModel& command) {
 }
 
 }  // namespace
-
-std::string roff_text(std::string_view text) {
-    std::string out;
-    bool line_start = true;
-    for (std::size_t pos = 0; pos < text.size();) {
-        const char c = text[pos];
-        if (line_start && (c == '.' || c == '\'')) out += "\\&";
-        line_start = c == '\n';
-        if (static_cast<unsigned char>(c) >= 0x80) {
-            append_scalar(out, tv::next_lossy_scalar(text, pos));
-            continue;
-        }
-        ++pos;
-        if (c == '\\') {
-            out += "\\e";
-        } else if (c == '-') {
-            out += "\\-";
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
 
 std::string ctl_manual(const std::vector<CommandModel>& commands, std::string_view version) {
     std::string out = header("TARVOLT-CTL", version);

@@ -13,8 +13,4 @@ std::string ctl_manual(const std::vector<CommandModel>& commands, std::string_vi
 // The stand-in's page shows its own --help text.
 std::string devapp_manual(std::string_view help_text, std::string_view version);
 
-// Text as roff reads it literally: backslashes, minus signs and non-ASCII
-// characters escaped, and a leading dot or quote kept from being a request.
-std::string roff_text(std::string_view text);
-
 }  // namespace docgen
