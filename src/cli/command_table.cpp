@@ -4,6 +4,7 @@
 #include "cli/usage_text.h"
 
 #include <array>
+#include <utility>
 
 namespace tv {
 
@@ -35,6 +36,15 @@ constexpr auto table = std::to_array<CommandSpec>({
     {"install-skill", {"id", "name", "description", "instructions"}, {"tags"}, {}},
 });
 
+constexpr std::pair<std::string_view, ValueKind> value_kinds[] = {
+    {"out", ValueKind::path},
+    {"path", ValueKind::path},
+    {"project", ValueKind::path},
+    {"cli", ValueKind::cli_id},
+    {"complexity", ValueKind::complexity_level},
+    {"tool", ValueKind::local_tool_id},
+};
+
 [[noreturn]] void fail_with_usage(const std::string& message) { fail(message + "\n\n" + std::string(usage_text)); }
 
 }  // namespace
@@ -46,6 +56,13 @@ const CommandSpec* find_command(std::string_view name) {
         if (row.name == name) return &row;
     }
     return nullptr;
+}
+
+ValueKind value_kind(std::string_view option) {
+    for (const auto& [name, kind] : value_kinds) {
+        if (name == option) return kind;
+    }
+    return ValueKind::text;
 }
 
 ParsedArgs parse_options(const CommandSpec& row, std::span<const std::string> arguments) {

@@ -42,6 +42,11 @@ const CommandSpec* find_command(std::string_view name);
 // The arguments after the command name; stops the run on the first error.
 ParsedArgs parse_options(const CommandSpec& row, std::span<const std::string> arguments);
 
+// What a value option expects, for the manual page and the shell completions;
+// an option name means the same in every command that has it.
+enum class ValueKind { text, path, cli_id, complexity_level, local_tool_id };
+ValueKind value_kind(std::string_view option);
+
 inline constexpr std::array<std::string_view, 8> cli_ids = {"claude",   "codex",  "kimi",        "grok",
                                                             "opencode", "cursor", "antigravity", "qwen"};
 inline constexpr std::array<std::string_view, 3> complexity_levels = {"alta", "media", "baixa"};

@@ -39,7 +39,7 @@ void run(const std::vector<std::string>& args) {
     if (args.empty()) fail("missing command\n\n" + std::string(usage_text));
     check_arguments_are_text(args);
     const std::string& first = args.front();
-    if (first == "-h" || first == "help" || first == "--help") {
+    if (std::find(help_words.begin(), help_words.end(), first) != help_words.end()) {
         write_stdout(std::string(usage_text) + "\n");
         return;
     }
