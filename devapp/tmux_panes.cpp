@@ -52,7 +52,11 @@ public:
         // Panes in standby wait in a second session that nobody attaches to.
         args.insert(args.end(), {";", "new-session", "-d", "-s", hidden_, "-n", "standby", "-c", setup_.folder});
         const ChildResult r = tmux(args);
-        if (r.status != 0) throw std::runtime_error("could not start tmux: " + failure(r));
+        if (r.status != 0) {
+            std::error_code ignored;
+            fs::remove_all(dir_, ignored);
+            throw std::runtime_error("could not start tmux: " + failure(r));
+        }
         started_ = true;
         windows_[setup_.orchestrator] = r.out.substr(0, r.out.find('\n'));
         return "# watch the panes: " + setup_.tmux + " -S " + shell_word(socket_) + " attach -t " +

@@ -67,6 +67,8 @@ TEST_F(TmuxPanes, AgentReportsByItselfAndItsAcceptanceEndsTheWindow) {
     EXPECT_EQ(app.ctl({"ack"}).status, 0);
     EXPECT_EQ(where(pane), "");
     EXPECT_NE(where("orchestrator"), "");
+    EXPECT_EQ(app.stop(SIGTERM), 0);
+    EXPECT_NE(tmux({"list-sessions"}).status, 0) << "stopping the app ends its tmux server";
 }
 
 TEST_F(TmuxPanes, SentTextArrivesByteForByte) {
@@ -94,6 +96,10 @@ TEST_F(TmuxPanes, StandbyKeepsTheProcessAndAnExitedCommandIsReported) {
     EXPECT_NE(where(quitter), "") << "the window stays for its last output";
     EXPECT_NE(app.ctl({"send", "--to", quitter, "--message", "hello?"}).err.find("has exited"), std::string::npos);
     EXPECT_EQ(where(pane), before);
+
+    const std::string session = where(quitter).substr(0, where(quitter).find(' '));
+    ASSERT_EQ(tmux({"kill-window", "-t", "=" + session + ":=" + quitter}).status, 0);
+    EXPECT_EQ(app.ctl({"list"}).out.find(quitter), std::string::npos) << "a window killed from outside is gone";
 }
 
 TEST(TmuxPanesWithoutTmux, RefuseToStartNamingThePackage) {
