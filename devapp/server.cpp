@@ -261,6 +261,7 @@ void say_listening(const ServeOptions& o, int port, const std::string& folder) {
     say("generated files land in its generated-images/ and generated-videos/; the ledger journal is "
         ".tarvolt/journal.jsonl");
     say("set the three variables above in the client's terminal (or eval them); stop this app with Ctrl-C");
+    if (o.tmux) say("every pane is a tmux window; the last line above attaches to them");
 }
 
 // Serves until a stop signal stops the listener; false when the listener
