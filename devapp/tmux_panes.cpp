@@ -154,8 +154,9 @@ private:
     // False when the pane's command has ended and nothing was typed.
     bool paste(const Terminal& pane, const std::string& text) {
         const std::string& id = window_of(pane);
-        // The text goes through a file in our private folder and a tmux buffer, never
-        // through the keys of a command line, so any byte arrives as written.
+        // The text goes through a file in our private folder and a tmux
+        // buffer, never through keys on a command line, so any byte arrives
+        // as written.
         const std::string file = dir_ + "/typed";
         {
             std::ofstream f(file, std::ios::binary | std::ios::trunc);
