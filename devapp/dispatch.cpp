@@ -107,6 +107,7 @@ ControlAnswer answer_control_request(Workstation& ws, std::string_view body_text
             if (r.name == command) row = &r;
         }
         if (row == nullptr) refuse("unknown command \"" + command + "\"; this app knows: " + known_commands());
+        ws.look_at_panes();
         Terminal& caller = ws.caller(text_member(body, "from"));
         if (row->orchestrator_only && caller.role != Role::orchestrator) {
             refuse(command + " is for the orchestrator only, and \"" + caller.name +

@@ -197,6 +197,7 @@ tv::Json ack_command(Workstation& ws, Terminal& caller, const tv::Json& body) {
             task.state = TaskState::accepted;
             for (const auto& c : task.commits) ws.unpublished.push_back(c);
             ws.head = fake_sha("merge " + task.commits.back().sha + " into " + ws.head);
+            ws.panes->end(*pane);
             pane->status = PaneStatus::closed;
             closed.push_back(pane->name);
         }

@@ -146,7 +146,7 @@ tv::Json spawn_command(Workstation& ws, Terminal&, const tv::Json& body) {
         }
     }
 
-    const int number = ++ws.spawned;
+    const int number = ws.spawned + 1;
     Task task;
     task.id = "t" + std::to_string(number);
     task.text = task_text;
@@ -171,6 +171,8 @@ tv::Json spawn_command(Workstation& ws, Terminal&, const tv::Json& body) {
     pane.category = task.category;
     pane.task = ws.tasks.size();
     pane.messages.push_back(task_text);
+    ws.panes->open(pane, task_text);
+    ws.spawned = number;
     ws.tasks.push_back(std::move(task));
     ws.terminals.push_back(std::move(pane));
 
@@ -191,7 +193,12 @@ tv::Json send_command(Workstation& ws, Terminal& caller, const tv::Json& body) {
     const std::string& message = words_member(body, "message");
     Terminal& target = ws.live_terminal(to);
     if (&target == &caller) refuse("\"" + to + "\" is your own pane; send a message to another terminal");
+    if (target.status == PaneStatus::exited) {
+        refuse("the command in \"" + to + "\" has exited; its window keeps its last output until it is closed");
+    }
     const bool resumed = target.status == PaneStatus::standby;
+    if (resumed) ws.panes->show(target);
+    ws.panes->type(target, message);
     // A message is work: a parked or idle subagent starts running again, and
     // a task it had reported is open again until its next report.
     if (target.role == Role::subagent) {
@@ -231,6 +238,7 @@ tv::Json standby_command(Workstation& ws, Terminal&, const tv::Json& body) {
         refuse("\"" + target.name + "\" is already in standby; bring it back with \"tarvolt-ctl resume --terminal " +
                target.name + "\"");
     }
+    ws.panes->hide(target);
     target.status_before_standby = target.status;
     target.status = PaneStatus::standby;
     return {{"terminalName", target.name}};
@@ -242,6 +250,7 @@ tv::Json resume_command(Workstation& ws, Terminal&, const tv::Json& body) {
         refuse("\"" + target.name + "\" is not in standby (it is " + pane_status_text(target.status) +
                "); there is nothing to resume");
     }
+    ws.panes->show(target);
     target.status = target.status_before_standby;
     return {{"terminalName", target.name}, {"status", pane_status_text(target.status)}};
 }
@@ -249,10 +258,12 @@ tv::Json resume_command(Workstation& ws, Terminal&, const tv::Json& body) {
 tv::Json close_command(Workstation& ws, Terminal&, const tv::Json& body) {
     Terminal& target = subagent_named(ws, body, "closed");
     if (target.status != PaneStatus::standby) {
+        ws.panes->hide(target);
         target.status_before_standby = target.status;
         target.status = PaneStatus::standby;
         return {{"disposition", "standby"}, {"terminalName", target.name}};
     }
+    ws.panes->end(target);
     target.status = PaneStatus::closed;
     if (target.task) {
         Task& task = ws.tasks[*target.task];

@@ -1,5 +1,7 @@
 #include "options.h"
 
+#include "catalog.h"
+
 #include <algorithm>
 #include <charconv>
 
@@ -27,6 +29,19 @@ options:
   --job-polls <n>    polls a simulated API job takes before it delivers (default 2)
   --poll-ms <ms>     the video APIs' polling cadence, handed out in the plans
                      (default 1000); closer polls do not count
+
+real panes (needs tmux):
+  --panes tmux       every pane is a window of a private tmux server running a
+                     real command, in a session named after the workstation;
+                     the output adds the command that attaches to it
+                     (default: --panes simulated, rows in memory)
+  --cli-command <id>=<command>
+                     what a pane spawned on that CLI runs, through the shell;
+                     {model} and {effort} are filled in, quoted (repeatable;
+                     default: the user's shell)
+  --orchestrator-command <command>
+                     what the orchestrator's window runs (default: the shell)
+  --keep-panes       leave the tmux server running when the app stops
 
 roads that fail, to watch the client's fallbacks and final messages:
   --fail <id>        that source fails: a local tool exits with an error, an
@@ -66,6 +81,25 @@ void walk(const std::vector<std::string>& args, std::string& error, Take take) {
     }
 }
 
+void take_pane_option(ServeOptions& o, const std::string& a, const std::string& v, std::string& error) {
+    if (a == "--panes") {
+        if (v != "tmux" && v != "simulated") error = "--panes takes tmux or simulated";
+        o.tmux = v == "tmux";
+    } else if (a == "--orchestrator-command") {
+        o.orchestrator_command = v;
+    } else {
+        const auto eq = v.find('=');
+        const std::string id = v.substr(0, eq);
+        if (eq == std::string::npos || find_cli(id) == nullptr) {
+            std::string ids;
+            for (const auto& c : cli_table()) ids += (ids.empty() ? "" : ", ") + std::string(c.id);
+            error = "--cli-command takes <id>=<command> with a CLI id (" + ids + ")";
+        } else {
+            o.cli_commands[id] = v.substr(eq + 1);
+        }
+    }
+}
+
 }  // namespace
 
 ServeOptions parse_serve_options(const std::vector<std::string>& args, std::string& error) {
@@ -75,6 +109,14 @@ ServeOptions parse_serve_options(const std::vector<std::string>& args, std::stri
         if (a == "--quiet" || a == "--background" || a == "--no-video-apis") {
             (a == "--quiet" ? o.quiet : a == "--background" ? o.background : o.media.no_video_apis) = true;
             return 0;
+        }
+        if (a == "--keep-panes") {
+            o.keep_panes = true;
+            return 0;
+        }
+        if (a == "--panes" || a == "--cli-command" || a == "--orchestrator-command") {
+            if (v != nullptr) take_pane_option(o, a, *v, error);
+            return 1;
         }
         if (a != "--port" && a != "--token" && a != "--dir" && a != "--name" && a != "--fail" && a != "--stall" &&
             a != "--job-polls" && a != "--poll-ms") {
@@ -110,6 +152,10 @@ ServeOptions parse_serve_options(const std::vector<std::string>& args, std::stri
         }
         return 1;
     });
+    const bool pane_options = !o.cli_commands.empty() || !o.orchestrator_command.empty() || o.keep_panes;
+    if (error.empty() && pane_options && !o.tmux) {
+        error = "--cli-command, --orchestrator-command and --keep-panes go with --panes tmux";
+    }
     return o;
 }
 

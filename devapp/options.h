@@ -3,6 +3,7 @@
 
 #include "media_sources.h"
 
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,6 +18,11 @@ struct ServeOptions {
     MediaSwitches media;
     bool quiet = false;
     bool background = false;
+    // Real panes in tmux instead of simulated ones.
+    bool tmux = false;
+    std::map<std::string, std::string> cli_commands;  // by CLI id
+    std::string orchestrator_command;
+    bool keep_panes = false;
 };
 
 struct DrawOptions {

@@ -1,9 +1,11 @@
 #include "server.h"
 
+#include "child_run.h"
 #include "dispatch.h"
 #include "guarded_server.h"
 #include "hex_text.h"
 #include "shell_quote.h"
+#include "tmux_panes.h"
 #include "workstation.h"
 
 #include <httplib.h>
@@ -221,10 +223,12 @@ std::optional<int> bind_loopback(GuardedServer& server, int wanted) {
     return std::nullopt;
 }
 
-// Prints the export lines. In the background the parent prints them with the
-// child's pid and gets its exit status back; the child detaches and goes on.
-std::optional<int> print_exports(const ServeOptions& o, int port, const std::string& token, const std::string& folder) {
-    const std::string exports = export_lines(port, token, o.name);
+// Prints the export lines, and the line on watching real panes when there is
+// one. In the background the parent prints them with the child's pid and gets
+// its exit status back; the child detaches and goes on.
+std::optional<int> print_exports(const ServeOptions& o, int port, const std::string& token, const std::string& folder,
+                                 const std::string& watch) {
+    const std::string exports = export_lines(port, token, o.name) + (watch.empty() ? "" : watch + "\n");
     if (!o.background) {
         std::fputs(exports.c_str(), stdout);
         std::fflush(stdout);
@@ -257,6 +261,7 @@ void say_listening(const ServeOptions& o, int port, const std::string& folder) {
     say("generated files land in its generated-images/ and generated-videos/; the ledger journal is "
         ".tarvolt/journal.jsonl");
     say("set the three variables above in the client's terminal (or eval them); stop this app with Ctrl-C");
+    if (o.tmux) say("every pane is a tmux window; the last line above attaches to them");
 }
 
 // Serves until a stop signal stops the listener; false when the listener
@@ -291,16 +296,33 @@ int shut_down(bool stopped_by_signal, bool quiet) {
     return 0;
 }
 
+std::unique_ptr<PaneHost> pane_host(const ServeOptions& o, const Settings& settings) {
+    if (!o.tmux) return simulated_panes();
+    TmuxSetup setup;
+    setup.tmux = find_on_path("tmux");
+    setup.folder = settings.folder;
+    setup.session = tmux_session_name(fs::path(settings.folder).filename().string());
+    setup.orchestrator = o.name;
+    setup.orchestrator_command = o.orchestrator_command;
+    setup.cli_commands = o.cli_commands;
+    return tmux_panes(std::move(setup));
+}
+
 }  // namespace
 
 int serve(const ServeOptions& o) {
+    if (o.tmux && find_on_path("tmux").empty()) {
+        say("--panes tmux runs every pane in tmux, which is not installed here; install the Debian package "
+            "\"tmux\" (apt-get install tmux)");
+        return 1;
+    }
     Settings settings;
     settings.folder = workstation_folder(o.folder);
     settings.orchestrator = o.name;
     settings.executable = own_executable();
     settings.media = o.media;
     const std::string token = o.token ? *o.token : random_token();
-    Workstation ws(settings);
+    Workstation ws(settings, pane_host(o, settings));
     std::mutex lock;
     const sigset_t stop_signals = block_stop_signals();
 
@@ -308,9 +330,17 @@ int serve(const ServeOptions& o) {
     install_handlers(server, ws, lock, token, o.quiet);
     const std::optional<int> port = bind_loopback(server, o.port);
     if (!port) return 1;
-    if (const std::optional<int> parent_status = print_exports(o, *port, token, settings.folder)) return *parent_status;
+    const std::string watch = ws.panes->start(*port, token);
+    if (const std::optional<int> parent_status = print_exports(o, *port, token, settings.folder, watch)) {
+        return *parent_status;
+    }
     say_listening(o, *port, settings.folder);
-    return shut_down(run_until_signal(server, stop_signals, o.quiet), o.quiet);
+    const bool stopped_by_signal = run_until_signal(server, stop_signals, o.quiet);
+    {
+        const std::lock_guard<std::mutex> hold(lock);
+        ws.panes->stop(o.keep_panes);
+    }
+    return shut_down(stopped_by_signal, o.quiet);
 }
 
 }  // namespace devapp

@@ -7,13 +7,14 @@
 
 namespace devapp {
 
-Workstation::Workstation(Settings s)
+Workstation::Workstation(Settings s, std::unique_ptr<PaneHost> host)
     : settings(std::move(s)),
       name(std::filesystem::path(settings.folder).filename().string()),
       catalog(builtin_catalog()),
       branch("tarvolt/" + name),
       head(fake_sha("initial commit of " + settings.folder)),
-      journal(settings.folder + "/.tarvolt/journal.jsonl") {
+      journal(settings.folder + "/.tarvolt/journal.jsonl"),
+      panes(std::move(host)) {
     Terminal orchestrator;
     orchestrator.name = settings.orchestrator;
     orchestrator.panel_id = "p0";
@@ -76,6 +77,23 @@ tv::Json Workstation::pending_for(const Terminal& who) const {
     return pending;
 }
 
+void Workstation::look_at_panes() {
+    for (const auto& [name, life] : panes->look()) {
+        Terminal* t = find_terminal(name);
+        // The orchestrator is whoever holds its variables, in its window or not.
+        if (t == nullptr || !t->live() || t->role == Role::orchestrator || life == PaneLife::alive) continue;
+        if (life == PaneLife::exited) {
+            if (t->status == PaneStatus::running || t->status == PaneStatus::idle) t->status = PaneStatus::exited;
+            continue;
+        }
+        t->status = PaneStatus::closed;
+        if (t->task && tasks[*t->task].state == TaskState::working) {
+            tasks[*t->task].state = TaskState::ended_without_report;
+            tasks[*t->task].ended = now();
+        }
+    }
+}
+
 std::string task_state_text(TaskState s) {
     switch (s) {
         case TaskState::working:
@@ -100,6 +118,8 @@ std::string pane_status_text(PaneStatus s) {
             return "standby";
         case PaneStatus::closed:
             return "closed";
+        case PaneStatus::exited:
+            return "exited";
     }
     return "";
 }

@@ -5,6 +5,7 @@
 #include "clock_text.h"
 #include "journal.h"
 #include "media_sources.h"
+#include "pane_host.h"
 #include "values/json.h"
 
 #include <chrono>
@@ -58,7 +59,8 @@ struct Task {
 
 enum class Role { orchestrator, subagent };
 
-enum class PaneStatus { running, idle, standby, closed };
+// exited: the command in a real pane ended; its window stays for its last output.
+enum class PaneStatus { running, idle, standby, closed, exited };
 
 struct Terminal {
     std::string name;
@@ -120,7 +122,7 @@ struct Settings {
 // One instance, guarded by the server's lock; every command handler reads
 // and changes it.
 struct Workstation {
-    explicit Workstation(Settings s);
+    explicit Workstation(Settings s, std::unique_ptr<PaneHost> host = simulated_panes());
 
     Settings settings;
     std::string name;                // the folder's last part
@@ -141,6 +143,7 @@ struct Workstation {
 
     int spawned = 0;
     Journal journal;
+    std::unique_ptr<PaneHost> panes;
 
     WallTime now() const;
     Terminal* find_terminal(std::string_view name);
@@ -152,6 +155,9 @@ struct Workstation {
     std::size_t unread_reports() const;
     std::size_t running_tasks() const;
     tv::Json pending_for(const Terminal& caller) const;
+    // Takes in what happened to the real panes: a command that exited, a
+    // window killed from outside.
+    void look_at_panes();
 };
 
 std::string task_state_text(TaskState s);

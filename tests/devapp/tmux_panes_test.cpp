@@ -1,0 +1,112 @@
+// The stand-in with real panes: a private tmux server, small shell scripts
+// as the panes' CLIs, the unchanged client on both sides.
+#include "devapp/devapp_process.h"
+
+#include <gtest/gtest.h>
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <sstream>
+#include <thread>
+
+namespace {
+
+using devapptest::Devapp;
+
+const std::string agent =
+    (std::filesystem::path(__FILE__).parent_path() / "../../devapp/demo_agent.sh").lexically_normal().string();
+
+bool eventually(const std::function<bool()>& test) {
+    for (int i = 0; i < 200; ++i) {
+        if (test()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    }
+    return false;
+}
+
+class TmuxPanes : public testing::Test {
+protected:
+    // The agent runs on codex, a recorder of its input on claude, a command
+    // that ends at once on kimi.
+    Devapp app{{"--panes", "tmux", "--cli-command", "codex=sh '" + agent + "' '" + TARVOLT_CTL_PATH + "'",
+                "--cli-command", "claude=while IFS= read -r l; do printf '%s\\n' \"$l\" >>got.txt; done",
+                "--cli-command", "kimi=exit 3"}};
+
+    // tmux on the app's own server, from the line that tells how to attach.
+    tvtest::RunResult tmux(std::vector<std::string> args) const {
+        const std::string key = "# watch the panes: ";
+        const auto at = app.exports.find(key) + key.size();
+        std::istringstream words(app.exports.substr(at, app.exports.find('\n', at) - at));
+        std::vector<std::string> argv;
+        for (std::string w; words >> w && w != "attach";) argv.push_back(w);
+        argv.insert(argv.end(), args.begin(), args.end());
+        return tvtest::run(argv);
+    }
+    // "<session> <pid>" of the window named so, or empty.
+    std::string where(const std::string& window) const {
+        std::istringstream lines(tmux({"list-panes", "-a", "-F", "#{window_name} #{session_name} #{pane_pid}"}).out);
+        for (std::string line; std::getline(lines, line);) {
+            if (line.starts_with(window + " ")) return line.substr(window.size() + 1);
+        }
+        return "";
+    }
+    std::string spawn(const std::string& cli, const std::string& task) const {
+        const auto r = app.ctl({"spawn", "--cli", cli, "--task", task});
+        EXPECT_EQ(r.status, 0) << r.err;
+        const auto name = r.out.substr(r.out.find(": ") + 2);
+        return name.substr(0, name.find(' '));
+    }
+};
+
+TEST_F(TmuxPanes, AgentReportsByItselfAndItsAcceptanceEndsTheWindow) {
+    const std::string pane = spawn("codex", "write the login page tests");
+    ASSERT_TRUE(eventually([&] { return app.ctl({"inbox"}).out.find("r1") != std::string::npos; }))
+        << app.ctl({"status"}).out;
+    EXPECT_EQ(tvtest::read_file(app.folder + "/work-" + pane + ".txt"), "write the login page tests\n");
+    EXPECT_NE(app.ctl({"status"}).out.find("wrote work-" + pane + ".txt"), std::string::npos);
+    EXPECT_EQ(app.ctl({"ack"}).status, 0);
+    EXPECT_EQ(where(pane), "");
+    EXPECT_NE(where("orchestrator"), "");
+    EXPECT_EQ(app.stop(SIGTERM), 0);
+    EXPECT_NE(tmux({"list-sessions"}).status, 0) << "stopping the app ends its tmux server";
+}
+
+TEST_F(TmuxPanes, SentTextArrivesByteForByte) {
+    const std::string pane = spawn("claude", "first");
+    const std::string message = "it's \"quoted\" $(touch bad) `x` \\ tab\there\nsecond line: é ✓ 日本";
+    ASSERT_EQ(app.ctl({"send", "--to", pane, "--message", message}).status, 0);
+    const std::string want = "first\n" + message + "\n";
+    std::string got;
+    EXPECT_TRUE(eventually([&] { return (got = tvtest::read_file(app.folder + "/got.txt")) == want; })) << got;
+}
+
+TEST_F(TmuxPanes, StandbyKeepsTheProcessAndAnExitedCommandIsReported) {
+    const std::string pane = spawn("claude", "wait here");
+    const std::string before = where(pane);
+    const std::string pid = before.substr(before.find(' '));
+    ASSERT_EQ(app.ctl({"standby", "--terminal", pane}).status, 0);
+    EXPECT_NE(where(pane), before);
+    EXPECT_TRUE(where(pane).ends_with(pid));
+    ASSERT_EQ(app.ctl({"resume", "--terminal", pane}).status, 0);
+    EXPECT_EQ(where(pane), before);
+
+    const std::string quitter = spawn("kimi", "leave");
+    EXPECT_TRUE(
+        eventually([&] { return app.ctl({"list"}).out.find(quitter + "  [subagent]  exited") != std::string::npos; }));
+    EXPECT_NE(where(quitter), "") << "the window stays for its last output";
+    EXPECT_NE(app.ctl({"send", "--to", quitter, "--message", "hello?"}).err.find("has exited"), std::string::npos);
+    EXPECT_EQ(where(pane), before);
+
+    const std::string session = where(quitter).substr(0, where(quitter).find(' '));
+    ASSERT_EQ(tmux({"kill-window", "-t", "=" + session + ":=" + quitter}).status, 0);
+    EXPECT_EQ(app.ctl({"list"}).out.find(quitter), std::string::npos) << "a window killed from outside is gone";
+}
+
+TEST(TmuxPanesWithoutTmux, RefuseToStartNamingThePackage) {
+    const auto r = tvtest::run({TARVOLT_DEVAPP_PATH, "--panes", "tmux", "--dir", testing::TempDir() + "/no-tmux"},
+                               {"PATH=/nonexistent"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("the Debian package \"tmux\""), std::string::npos) << r.err;
+}
+
+}  // namespace
