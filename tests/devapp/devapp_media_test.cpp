@@ -54,55 +54,39 @@ TEST(DevappImage, ToolGetsThePromptVerbatimAndDrawsWhatItSays) {
 TEST(DevappImage, PlansNameTheSourcesAskedForAndRefuseWrongNames) {
     Devapp app;
     std::filesystem::create_symlink("/tmp", app.folder + "/outside");
-    const struct {
-        Json members;
-        std::string sources;  // the attempts' tool or API ids, then the model of the first; empty: refused
-        std::string error;
-    } cases[] = {
-        {Json::object(), "grok-imagine codex-image sim-image grok-2-image", ""},
-        {{{"tool", "codex-image"}}, "codex-image gpt-image-1", ""},
-        {{{"api", "sim-image"}, {"model", "devapp/painter-2"}}, "sim-image devapp/painter-2", ""},
-        {{{"model", "devapp/painter-2"}}, "sim-image devapp/painter-2", ""},
-        {{{"tool", "antigravity-gemini"}},
-         "",
-         "the image tool antigravity-gemini cannot draw here: not installed on this machine; install it and log in, or "
-         "name another source (\"tarvolt-ctl image --list-tools\")"},
-        {{{"tool", "grok-imagine"}, {"api", "sim-image"}}, "", "name one source, --tool or --api, not both"},
-        {{{"api", "dall"}},
-         "",
-         "no registered image API has the id \"dall\"; \"tarvolt-ctl image --list-tools\" lists them"},
-        {{{"tool", "grok-imagine"}, {"model", "gpt-image-1"}},
-         "",
-         "grok-imagine draws with grok-2-image only, not \"gpt-image-1\""},
-        {{{"model", "m"}},
-         "",
-         "no image source here draws with the model \"m\"; \"tarvolt-ctl image --list-tools\" shows the sources"},
-        {{{"out", "../x.png"}},
-         "",
-         "--out must stay inside the workstation folder " + app.folder + "; \"../x.png\" leads outside it"},
-        {{{"out", "/etc/x.png"}},
-         "",
-         "--out must stay inside the workstation folder " + app.folder + "; \"/etc/x.png\" leads outside it"},
-        {{{"out", "outside/x.png"}},
-         "",
-         "--out must stay inside the workstation folder " + app.folder + "; \"outside/x.png\" leads outside it"},
-        {{{"out", ".tarvolt/x.png"}},
-         "",
-         "--out must stay inside the workstation folder " + app.folder + "; \".tarvolt/x.png\" leads outside it"},
-        {{{"out", "x.jpg"}}, "", "--out must name a .png file, the kind this source writes: \"x.jpg\""},
-    };
-    for (const auto& c : cases) {
-        Json members = {{"phase", "plan"}, {"prompt", "a kite"}};
-        for (const auto& [k, v] : c.members.items()) members[k] = v;
+    // The attempts' tool or API ids, then the model of the first; or the refusal.
+    const auto plan = [&](Json members) {
+        members.update({{"phase", "plan"}, {"prompt", "a kite"}});
         const Json reply = image(app, members);
-        if (c.sources.empty()) {
-            EXPECT_EQ(reply, Json({{"ok", false}, {"error", c.error}})) << c.members.dump();
-            continue;
-        }
+        if (!reply["ok"].get<bool>()) return "refused: " + reply["error"].get<std::string>();
         std::string sources;
         for (const auto& a : reply["attempts"]) sources += a.value("imageCliId", a.value("apiId", "?")) + " ";
-        EXPECT_EQ(sources + reply["attempts"][0].value("model", "?"), c.sources) << c.members.dump();
-    }
+        return sources + reply["attempts"][0].value("model", "?");
+    };
+    const std::string outside = "refused: --out must stay inside the workstation folder " + app.folder + "; \"";
+    const std::pair<Json, std::string> cases[] = {
+        {Json::object(), "grok-imagine codex-image sim-image grok-2-image"},
+        {{{"tool", "codex-image"}}, "codex-image gpt-image-1"},
+        {{{"api", "sim-image"}, {"model", "devapp/painter-2"}}, "sim-image devapp/painter-2"},
+        {{{"model", "devapp/painter-2"}}, "sim-image devapp/painter-2"},
+        {{{"tool", "antigravity-gemini"}},
+         "refused: the image tool antigravity-gemini cannot draw here: not installed on this machine; install it and "
+         "log in, or name another source (\"tarvolt-ctl image --list-tools\")"},
+        {{{"tool", "grok-imagine"}, {"api", "sim-image"}}, "refused: name one source, --tool or --api, not both"},
+        {{{"api", "dall"}},
+         "refused: no registered image API has the id \"dall\"; \"tarvolt-ctl image --list-tools\" lists them"},
+        {{{"tool", "grok-imagine"}, {"model", "gpt-image-1"}},
+         "refused: grok-imagine draws with grok-2-image only, not \"gpt-image-1\""},
+        {{{"model", "m"}},
+         "refused: no image source here draws with the model \"m\"; \"tarvolt-ctl image --list-tools\" shows the "
+         "sources"},
+        {{{"out", "../x.png"}}, outside + "../x.png\" leads outside it"},
+        {{{"out", "/etc/x.png"}}, outside + "/etc/x.png\" leads outside it"},
+        {{{"out", "outside/x.png"}}, outside + "outside/x.png\" leads outside it"},
+        {{{"out", ".tarvolt/x.png"}}, outside + ".tarvolt/x.png\" leads outside it"},
+        {{{"out", "x.jpg"}}, "refused: --out must name a .png file, the kind this source writes: \"x.jpg\""},
+    };
+    for (const auto& [members, result] : cases) EXPECT_EQ(plan(members), result) << members.dump();
     EXPECT_FALSE(std::filesystem::exists("/tmp/x.png"));
 }
 

@@ -12,9 +12,8 @@ using tv::Json;
 
 TEST(DevappRequests, TokenIsChecked) {
     Devapp app;
-    EXPECT_EQ(
-        tvtest::run_ctl({"list"}, tvtest::pane_env(app.port, "orchestrator", "guess")),
-        (tvtest::RunResult{1, "", "tarvolt-ctl: wrong x-tarvolt-token: this is not the token of this app's panes\n"}));
+    EXPECT_EQ(tvtest::run_ctl({"list"}, tvtest::pane_env(app.port, "orchestrator", "guess")),
+              tvtest::refused("wrong x-tarvolt-token: this is not the token of this app's panes"));
     // A token that only starts like the right one is no better.
     EXPECT_EQ(app.post_text(R"({"command":"list","from":"orchestrator"})", app.token + app.token)["ok"], false);
     const std::string none =

@@ -89,28 +89,17 @@ TEST_F(PhaseFaultsSlow, ImageSteps) {
         };
     };
     const Wire job = json(R"({"ok":true,"jobId":"j"})");
+    const std::vector<std::string> plan_only = {"plan"};
     const std::vector<std::string> fell_back = {"plan", "api-start", "failure", "record"};
     const std::vector<std::string> polled = {"plan", "api-start", "api-poll", "failure", "record"};
     const std::vector<PhaseRow> rows = {
         {"plan answered with an array", with({{"plan", json("[]")}}), 1, false, "unknown tarvolt error", {"plan"}},
-        {"plan answered with a started job",
-         with({{"plan", job}}),
-         1,
-         false,
-         "the tarvolt image plan carries no \"attempts\"",
-         {"plan"}},
-        {"plan cut short",
-         with({{"plan", cut_short}}),
-         1,
-         false,
-         "invalid response from the tarvolt: EOF while parsing a value at line 1 column 8",
-         {"plan"}},
-        {"plan reset",
-         with({{"plan", reset}}),
-         1,
-         false,
-         transport + "Connection reset by peer (os error 104)",
-         {"plan"}},
+        {"plan answered with a started job", with({{"plan", job}}), 1, false,
+         "the tarvolt image plan carries no \"attempts\"", plan_only},
+        {"plan cut short", with({{"plan", cut_short}}), 1, false,
+         "invalid response from the tarvolt: EOF while parsing a value at line 1 column 8", plan_only},
+        {"plan reset", with({{"plan", reset}}), 1, false, transport + "Connection reset by peer (os error 104)",
+         plan_only},
         {"start answered with a plan", with({{"api-start", json(plan)}}), 0, true,
          "OpenRouter the tarvolt started no job for this API", fell_back},
         {"start answered with a number as job", with({{"api-start", json(R"({"ok":true,"jobId":7})")}}), 0, true,
@@ -148,25 +137,15 @@ TEST_F(PhaseFaultsSlow, VideoSteps) {
             return p == "plan" ? plan_answer() : ok();
         };
     };
+    const std::vector<std::string> started = {"plan", "api-start", "failure"};
+    const std::vector<std::string> polled = {"plan", "api-start", "api-poll", "failure"};
+    const std::vector<std::string> recorded = {"plan", "api-start", "api-poll", "record"};
     const std::vector<PhaseRow> rows = {
-        {"start answered with a number",
-         with("api-start", json("7")),
-         1,
-         false,
-         "Sora unknown tarvolt error",
-         {"plan", "api-start", "failure"}},
-        {"poll reset",
-         with("api-poll", reset),
-         1,
-         false,
-         "Sora could not talk to the tarvolt on port {port}: Connection reset by peer (os error 104)",
-         {"plan", "api-start", "api-poll", "failure"}},
-        {"record answered with an array",
-         with("record", json("[]")),
-         0,
-         true,
-         "the video was generated but not recorded: unknown tarvolt error",
-         {"plan", "api-start", "api-poll", "record"}},
+        {"start answered with a number", with("api-start", json("7")), 1, false, "Sora unknown tarvolt error", started},
+        {"poll reset", with("api-poll", reset), 1, false,
+         "Sora could not talk to the tarvolt on port {port}: Connection reset by peer (os error 104)", polled},
+        {"record answered with an array", with("record", json("[]")), 0, true,
+         "the video was generated but not recorded: unknown tarvolt error", recorded},
     };
     check("video", plan, rows);
 }

@@ -21,6 +21,9 @@ struct RunResult {
 inline void PrintTo(const RunResult& r, std::ostream* os) {
     *os << "status " << r.status << "\nout: " << r.out << "\nerr: " << r.err;
 }
+// A client run that succeeds with this output, or ends in this one sentence.
+inline RunResult printed(const std::string& out) { return {0, out, ""}; }
+inline RunResult refused(const std::string& sentence) { return {1, "", "tarvolt-ctl: " + sentence + "\n"}; }
 
 struct Spawn {
     std::vector<std::string> argv;  // argv[0] is the program's path
