@@ -49,9 +49,7 @@ TEST(TransportFaults, EveryCutOfAReplyEndsInASentenceOrTheResult) {
             const auto r = tvtest::run_ctl(spawn_args, tvtest::pane_env(app.port()));
             if (cut >= reply.complete_from) {
                 ++results;
-                EXPECT_EQ(r.status, 0) << cut;
-                EXPECT_EQ(r.out, result) << cut;
-                EXPECT_EQ(r.err, "") << cut;
+                EXPECT_EQ(r, tvtest::printed(result)) << cut;
             } else {
                 EXPECT_EQ(r.status, 1) << cut;
                 EXPECT_EQ(r.out, "") << cut;
@@ -67,11 +65,9 @@ TEST(TransportFaults, AResetIsATransportErrorWhereverItComes) {
     const std::size_t head = bytes.find("\r\n\r\n") + 4;
     for (const std::size_t cut : {std::size_t{0}, head / 2, head, head + 20, bytes.size()}) {
         tvtest::FakeApp app({tvtest::Answer{.bytes = bytes.substr(0, cut), .reset = true}});
-        const auto r = tvtest::run_ctl(spawn_args, tvtest::pane_env(app.port()));
-        EXPECT_EQ(r.status, 1) << cut;
-        EXPECT_EQ(r.out, "") << cut;
-        EXPECT_EQ(r.err, "tarvolt-ctl: could not talk to the tarvolt on port " + std::to_string(app.port()) +
-                             ": Connection reset by peer (os error 104)\n")
+        EXPECT_EQ(tvtest::run_ctl(spawn_args, tvtest::pane_env(app.port())),
+                  tvtest::refused("could not talk to the tarvolt on port " + std::to_string(app.port()) +
+                                  ": Connection reset by peer (os error 104)"))
             << cut;
     }
 }
@@ -85,9 +81,7 @@ TEST(TransportFaultsSlow, ADrippingReplyLongerThanTheLimitArrivesWhole) {
     const auto start = std::chrono::steady_clock::now();
     const auto r = tvtest::run_ctl(spawn_args, tvtest::pane_env(app.port()));
     EXPECT_GT(std::chrono::steady_clock::now() - start, 10s);
-    EXPECT_EQ(r.err, "");
-    EXPECT_EQ(r.out, result);
-    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r, tvtest::printed(result));
 }
 
 }  // namespace

@@ -26,16 +26,14 @@ TEST(ControlRequest, SendsExactBytes) {
                                          "\r\nconnection: close\r\ncontent-type: application/json\r\ncontent-length: " +
                                          std::to_string(body.size()) + "\r\nx-tarvolt-token: tok\u00e9n\r\n\r\n" +
                                          body);
-    EXPECT_EQ(r, (tvtest::RunResult{1, "", "tarvolt-ctl: x\n"}));
+    EXPECT_EQ(r, tvtest::refused("x"));
 }
 
 // No length and several reads' worth: the reply ends where the app hangs up.
 TEST(ControlRequest, HugeReplyIsReadWhole) {
     const std::string pad(16 * 1024 * 1024, 'p');
     FakeApp app({Answer{"HTTP/1.1 200 OK\r\n\r\n{\"ok\":false,\"pad\":\"" + pad + "\",\"error\":\"big\"}"}});
-    const auto r = run_ctl({"list"}, pane_env(app.port()));
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "tarvolt-ctl: big\n");
+    EXPECT_EQ(run_ctl({"list"}, pane_env(app.port())), tvtest::refused("big"));
 }
 
 TEST(ControlRequest, StoppedAppIsRefusedConnection) {
@@ -45,11 +43,8 @@ TEST(ControlRequest, StoppedAppIsRefusedConnection) {
         p = std::to_string(stopped.port());
     }
     // The message names the port as it was written back, not as it was given.
-    const auto r =
-        run_ctl({"list"}, {"TARVOLT_CTL_PORT= " + p + ".0 ", "TARVOLT_CTL_TOKEN=t", "TARVOLT_TERMINAL_NAME=n"});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "tarvolt-ctl: could not talk to the tarvolt on port " + p +
-                         ": connect ECONNREFUSED 127.0.0.1:" + p + "\n");
+    EXPECT_EQ(run_ctl({"list"}, {"TARVOLT_CTL_PORT= " + p + ".0 ", "TARVOLT_CTL_TOKEN=t", "TARVOLT_TERMINAL_NAME=n"}),
+              tvtest::refused("could not talk to the tarvolt on port " + p + ": connect ECONNREFUSED 127.0.0.1:" + p));
 }
 
 TEST(ControlRequestSlow, SilentAppTimesOutAfterTenSeconds) {
@@ -57,9 +52,8 @@ TEST(ControlRequestSlow, SilentAppTimesOutAfterTenSeconds) {
     const auto start = std::chrono::steady_clock::now();
     const auto r = run_ctl({"list"}, pane_env(app.port()));
     const auto took = std::chrono::steady_clock::now() - start;
-    EXPECT_EQ(r.err, "tarvolt-ctl: could not talk to the tarvolt on port " + std::to_string(app.port()) +
-                         ": timed out talking to the tarvolt\n");
-    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r, tvtest::refused("could not talk to the tarvolt on port " + std::to_string(app.port()) +
+                                 ": timed out talking to the tarvolt"));
     EXPECT_GE(took, std::chrono::milliseconds(9900));
     EXPECT_LT(took, std::chrono::seconds(30));
 }
