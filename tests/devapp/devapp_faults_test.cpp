@@ -21,11 +21,6 @@ using tv::Json;
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-Json ask(const Devapp& app, Json body, const std::string& from = "orchestrator") {
-    body["from"] = from;
-    return app.post(body);
-}
-
 std::string file_text(const std::string& path) {
     std::stringstream s;
     s << std::ifstream(path, std::ios::binary).rdbuf();
@@ -76,19 +71,13 @@ TEST(DevappFaults, MediaIsNeverWrittenThroughALink) {
     for (const auto& c : cases) {
         Devapp app({"--job-polls", "1"});
         Outside outside;
-        const Json plan = ask(app, {{"command", "image"},
-                                    {"phase", "plan"},
-                                    {"prompt", "a kite"},
-                                    {"api", "sim-image"},
-                                    {"out", "art/kite.png"}});
+        const Json plan =
+            app.ask("image", {{"phase", "plan"}, {"prompt", "a kite"}, {"api", "sim-image"}, {"out", "art/kite.png"}});
         const std::string planned = plan["outputPath"];
         c.plant(app, planned, outside);
-        const Json job = ask(app, {{"command", "image"},
-                                   {"phase", "api-start"},
-                                   {"api", "sim-image"},
-                                   {"prompt", "a kite"},
-                                   {"path", planned}});
-        const Json poll = ask(app, {{"command", "image"}, {"phase", "api-poll"}, {"jobId", job["jobId"]}});
+        const Json job =
+            app.ask("image", {{"phase", "api-start"}, {"api", "sim-image"}, {"prompt", "a kite"}, {"path", planned}});
+        const Json poll = app.ask("image", {{"phase", "api-poll"}, {"jobId", job["jobId"]}});
         EXPECT_EQ(poll["status"], c.status) << c.what << ": " << poll.dump();
         EXPECT_EQ(file_text(outside.victim), "untouched") << c.what;
         EXPECT_EQ(outside.entries(), 1u) << c.what;
@@ -106,7 +95,7 @@ TEST(DevappFaults, MediaIsNeverWrittenThroughALink) {
 TEST(DevappFaults, ArtifactsAndRecordsStayInsideTheFolder) {
     Devapp app;
     Outside outside;
-    const std::string pane = ask(app, {{"command", "spawn"}, {"task", "make things"}})["terminalName"];
+    const std::string pane = app.ask("spawn", {{"task", "make things"}})["terminalName"];
     std::ofstream(app.folder + "/made.txt") << "12345";
     fs::create_symlink(app.folder + "/made.txt", app.folder + "/made-link");
     fs::create_symlink(outside.victim, app.folder + "/victim-link");
@@ -126,7 +115,7 @@ TEST(DevappFaults, ArtifactsAndRecordsStayInsideTheFolder) {
         {"outside/victim", refused + "outside/victim\" leads outside it"},
     };
     for (const auto& c : cases) {
-        const Json reply = ask(app, {{"command", "artifact"}, {"path", c.given}}, pane);
+        const Json reply = app.ask("artifact", {{"path", c.given}}, pane);
         if (c.error.empty()) {
             EXPECT_EQ(reply["bytes"], 5) << c.given << ": " << reply.dump();
         } else {
@@ -135,10 +124,10 @@ TEST(DevappFaults, ArtifactsAndRecordsStayInsideTheFolder) {
     }
     // A planned media file that became a link out is not recorded either.
     const std::string planned =
-        ask(app, {{"command", "image"}, {"phase", "plan"}, {"prompt", "x"}, {"api", "sim-image"}})["outputPath"];
+        app.ask("image", {{"phase", "plan"}, {"prompt", "x"}, {"api", "sim-image"}})["outputPath"];
     fs::create_symlink(outside.victim, planned);
     EXPECT_EQ(
-        ask(app, {{"command", "image"}, {"phase", "record"}, {"path", planned}})["error"],
+        app.ask("image", {{"phase", "record"}, {"path", planned}})["error"],
         "the file at " + planned + " leads outside the workstation folder " + app.folder + " through a symbolic link");
 }
 
@@ -220,15 +209,15 @@ TEST(DevappFaults, PanesWritingAtOnceKeepTheJournalWhole) {
     constexpr int notes = 25;
     std::vector<std::string> names;
     for (int i = 0; i < panes; ++i)
-        names.push_back(ask(app, {{"command", "spawn"}, {"task", "task " + std::to_string(i)}})["terminalName"]);
+        names.push_back(app.ask("spawn", {{"task", "task " + std::to_string(i)}})["terminalName"]);
     std::vector<std::thread> writers;
     std::vector<std::string> failures(panes);
     for (int p = 0; p < panes; ++p) {
         writers.emplace_back([&app, &failures, p, name = names[p]] {
             try {
                 for (int i = 0; i < notes; ++i) {
-                    ask(app, {{"command", "note"}, {"text", name + " " + std::to_string(i)}}, name);
-                    ask(app, {{"command", "progress"}, {"point", name + " at " + std::to_string(i)}}, name);
+                    app.ask("note", {{"text", name + " " + std::to_string(i)}}, name);
+                    app.ask("progress", {{"point", name + " at " + std::to_string(i)}}, name);
                 }
             } catch (const std::exception& e) {
                 failures[p] = e.what();
@@ -247,7 +236,7 @@ TEST(DevappFaults, PanesWritingAtOnceKeepTheJournalWhole) {
     }
     EXPECT_EQ(lines, panes + 2 * panes * notes);
     EXPECT_EQ(texts.size(), static_cast<std::size_t>(panes * notes));
-    const auto status = ask(app, {{"command", "status"}});
+    const auto status = app.ask("status");
     for (const auto& panel : status["panels"]) {
         if (panel["role"] == "subagent") {
             EXPECT_EQ(panel["progressPoint"], panel["name"].get<std::string>() + " at 24");

@@ -15,14 +15,6 @@ namespace {
 using devapptest::Devapp;
 using tv::Json;
 
-Json media(const Devapp& app, const char* command, Json members) {
-    Json body = {{"command", command}, {"from", "orchestrator"}};
-    for (const auto& [k, v] : members.items()) body[k] = v;
-    return app.post(body);
-}
-Json image(const Devapp& app, Json members) { return media(app, "image", std::move(members)); }
-Json video(const Devapp& app, Json members) { return media(app, "video", std::move(members)); }
-
 // A plan's command line run as the client runs it, through `sh -c`.
 tvtest::RunResult sh(const std::string& command_line) { return tvtest::run({"/bin/sh", "-c", command_line}); }
 
@@ -31,7 +23,7 @@ TEST(DevappImage, ToolGetsThePromptVerbatimAndDrawsWhatItSays) {
     const std::string marker = app.folder + "/pwned";
     const std::string prompt =
         "it's a \"kite\" $(touch " + marker + ") `touch " + marker + "` ; touch " + marker + "\n'";
-    const Json plan = image(app, {{"phase", "plan"}, {"prompt", prompt}, {"tool", "grok-imagine"}});
+    const Json plan = app.ask("image", {{"phase", "plan"}, {"prompt", prompt}, {"tool", "grok-imagine"}});
     const std::string line = plan["attempts"][0]["commandLine"];
     ASSERT_EQ(sh(line).status, 0);
     EXPECT_FALSE(std::filesystem::exists(marker));
@@ -43,7 +35,7 @@ TEST(DevappImage, ToolGetsThePromptVerbatimAndDrawsWhatItSays) {
     // The same prompt draws the same bytes, another prompt other ones, even
     // without a colour or scene word in it.
     const auto drawn = [&](const std::string& words, const std::string& out) {
-        const Json p = image(app, {{"phase", "plan"}, {"prompt", words}, {"tool", "grok-imagine"}, {"out", out}});
+        const Json p = app.ask("image", {{"phase", "plan"}, {"prompt", words}, {"tool", "grok-imagine"}, {"out", out}});
         EXPECT_EQ(sh(p["attempts"][0]["commandLine"]).status, 0);
         return tvtest::read_file(p["outputPath"]);
     };
@@ -57,7 +49,7 @@ TEST(DevappImage, PlansNameTheSourcesAskedForAndRefuseWrongNames) {
     // The attempts' tool or API ids, then the model of the first; or the refusal.
     const auto plan = [&](Json members) {
         members.update({{"phase", "plan"}, {"prompt", "a kite"}});
-        const Json reply = image(app, members);
+        const Json reply = app.ask("image", members);
         if (!reply["ok"].get<bool>()) return "refused: " + reply["error"].get<std::string>();
         std::string sources;
         for (const auto& a : reply["attempts"]) sources += a.value("imageCliId", a.value("apiId", "?")) + " ";
@@ -93,32 +85,32 @@ TEST(DevappImage, PlansNameTheSourcesAskedForAndRefuseWrongNames) {
 TEST(DevappImage, ApiJobWritesOnlyAPlannedPathAfterItsPolls) {
     Devapp app({"--job-polls", "3"});
     const Json plan =
-        image(app, {{"phase", "plan"}, {"prompt", "a blue kite"}, {"api", "sim-image"}, {"out", "art/kite.png"}});
+        app.ask("image", {{"phase", "plan"}, {"prompt", "a blue kite"}, {"api", "sim-image"}, {"out", "art/kite.png"}});
     const std::string path = plan["outputPath"];
     EXPECT_EQ(path, app.folder + "/art/kite.png");
     const auto start = [](const std::string& to) {
         return Json{{"phase", "api-start"}, {"api", "sim-image"}, {"prompt", "a blue kite"}, {"path", to}};
     };
-    EXPECT_EQ(image(app, start(app.folder + "/../stolen.png"))["error"],
+    EXPECT_EQ(app.ask("image", start(app.folder + "/../stolen.png"))["error"],
               "the app did not plan the path \"" + app.folder +
                   "/../stolen.png\"; ask for a plan first and pass its outputPath");
-    ASSERT_EQ(image(app, start(path))["jobId"], "img-1");
+    ASSERT_EQ(app.ask("image", start(path))["jobId"], "img-1");
     const Json poll = {{"phase", "api-poll"}, {"jobId", "img-1"}};
-    EXPECT_EQ(image(app, poll)["progress"], "rendering, 1 of 3 steps done");
-    EXPECT_EQ(image(app, poll)["progress"], "rendering, 2 of 3 steps done");
+    EXPECT_EQ(app.ask("image", poll)["progress"], "rendering, 1 of 3 steps done");
+    EXPECT_EQ(app.ask("image", poll)["progress"], "rendering, 2 of 3 steps done");
     EXPECT_FALSE(std::filesystem::exists(path));
-    EXPECT_EQ(image(app, poll)["status"], "succeeded");
+    EXPECT_EQ(app.ask("image", poll)["status"], "succeeded");
     EXPECT_EQ(tvtest::read_file(path).substr(0, 8), "\x89PNG\r\n\x1a\n");
-    EXPECT_EQ(image(app, {{"phase", "record"}, {"path", path}})["bytes"], std::filesystem::file_size(path));
-    EXPECT_EQ(image(app, {{"phase", "api-poll"}, {"jobId", "img-9"}})["error"],
+    EXPECT_EQ(app.ask("image", {{"phase", "record"}, {"path", path}})["bytes"], std::filesystem::file_size(path));
+    EXPECT_EQ(app.ask("image", {{"phase", "api-poll"}, {"jobId", "img-9"}})["error"],
               "no image job \"img-9\" was started by this app");
-    EXPECT_EQ(image(app, {{"phase", "record"}, {"path", "/etc/passwd"}})["error"],
+    EXPECT_EQ(app.ask("image", {{"phase", "record"}, {"path", "/etc/passwd"}})["error"],
               "the app did not plan the path \"/etc/passwd\"");
 }
 
 TEST(DevappImage, FailingAndStalledSourcesShowTheirRoads) {
     Devapp app({"--fail", "grok-imagine", "--stall", "codex-image", "--fail", "sim-image"});
-    const Json plan = image(app, {{"phase", "plan"}, {"prompt", "a kite"}});
+    const Json plan = app.ask("image", {{"phase", "plan"}, {"prompt", "a kite"}});
     const Json& attempts = plan["attempts"];
     ASSERT_EQ(attempts.size(), 3u) << plan.dump();
     EXPECT_EQ(sh(attempts[0]["commandLine"]),
@@ -129,61 +121,65 @@ TEST(DevappImage, FailingAndStalledSourcesShowTheirRoads) {
     EXPECT_EQ(attempts[1]["timeoutMs"], 2000);
     EXPECT_NE(attempts[1]["commandLine"].get<std::string>().find(" --stall"), std::string::npos);
 
-    const Json job =
-        image(app, {{"phase", "api-start"}, {"api", "sim-image"}, {"prompt", "a kite"}, {"path", plan["outputPath"]}});
+    const Json job = app.ask(
+        "image", {{"phase", "api-start"}, {"api", "sim-image"}, {"prompt", "a kite"}, {"path", plan["outputPath"]}});
     EXPECT_EQ(
-        image(app, {{"phase", "api-poll"}, {"jobId", job["jobId"]}}),
+        app.ask("image", {{"phase", "api-poll"}, {"jobId", job["jobId"]}}),
         Json::parse(
             R"j({"ok":true,"status":"failed","detail":"the provider declined this prompt (the stand-in was told to, with --fail sim-image)",
                   "pending":{"unreadReports":0,"runningTasks":0,"degraded":false}})j"));
-    EXPECT_EQ(image(app, {{"phase", "failure"}, {"api", "sim-image"}, {"detail", "refused the request; …"}})["ok"],
-              true);
-    EXPECT_EQ(image(app, {{"phase", "failure"}, {"detail", "x"}})["error"],
+    EXPECT_EQ(
+        app.ask("image", {{"phase", "failure"}, {"api", "sim-image"}, {"detail", "refused the request; …"}})["ok"],
+        true);
+    EXPECT_EQ(app.ask("image", {{"phase", "failure"}, {"detail", "x"}})["error"],
               "a failure report names the source that failed, with \"tool\" or \"api\"");
 
     Devapp stalled({"--stall", "sim-image", "--job-polls", "1"});
-    const Json api_plan = image(stalled, {{"phase", "plan"}, {"prompt", "a kite"}, {"api", "sim-image"}});
+    const Json api_plan = stalled.ask("image", {{"phase", "plan"}, {"prompt", "a kite"}, {"api", "sim-image"}});
     EXPECT_EQ(api_plan["attempts"][0]["timeoutMs"], 0);
-    image(stalled,
-          {{"phase", "api-start"}, {"api", "sim-image"}, {"prompt", "a kite"}, {"path", api_plan["outputPath"]}});
+    stalled.ask("image",
+                {{"phase", "api-start"}, {"api", "sim-image"}, {"prompt", "a kite"}, {"path", api_plan["outputPath"]}});
     for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(image(stalled, {{"phase", "api-poll"}, {"jobId", "img-1"}})["progress"],
+        EXPECT_EQ(stalled.ask("image", {{"phase", "api-poll"}, {"jobId", "img-1"}})["progress"],
                   "queued at the provider, not started yet");
     }
 }
 
 TEST(DevappVideo, JobCountsOnlyPollsAtItsCadence) {
     Devapp app({"--poll-ms", "200"});
-    const Json plan = video(app, {{"phase", "plan"}, {"prompt", "a red kite over the sea"}, {"api", "sim-video"}});
+    const Json plan =
+        app.ask("video", {{"phase", "plan"}, {"prompt", "a red kite over the sea"}, {"api", "sim-video"}});
     EXPECT_EQ(plan["attempts"][0]["pollIntervalMs"], 200);
-    const Json job = video(
-        app, {{"phase", "api-start"}, {"api", "sim-video"}, {"prompt", "a red kite"}, {"path", plan["outputPath"]}});
+    const Json job =
+        app.ask("video",
+                {{"phase", "api-start"}, {"api", "sim-video"}, {"prompt", "a red kite"}, {"path", plan["outputPath"]}});
     const Json poll = {{"phase", "api-poll"}, {"jobId", job["jobId"]}};
     // Polls closer together than the cadence do not move the job.
-    EXPECT_EQ(video(app, poll)["progress"], "rendering, 0 of 2 steps done");
+    EXPECT_EQ(app.ask("video", poll)["progress"], "rendering, 0 of 2 steps done");
     std::this_thread::sleep_for(std::chrono::milliseconds(220));
-    EXPECT_EQ(video(app, poll)["progress"], "rendering, 1 of 2 steps done");
-    EXPECT_EQ(video(app, poll)["progress"], "rendering, 1 of 2 steps done");
+    EXPECT_EQ(app.ask("video", poll)["progress"], "rendering, 1 of 2 steps done");
+    EXPECT_EQ(app.ask("video", poll)["progress"], "rendering, 1 of 2 steps done");
     std::this_thread::sleep_for(std::chrono::milliseconds(220));
-    EXPECT_EQ(video(app, poll)["status"], "succeeded");
+    EXPECT_EQ(app.ask("video", poll)["status"], "succeeded");
     // An image poll cannot reach a video job.
-    EXPECT_EQ(image(app, poll)["error"], "no image job \"vid-1\" was started by this app");
+    EXPECT_EQ(app.ask("image", poll)["error"], "no image job \"vid-1\" was started by this app");
 }
 
 TEST(DevappVideo, NamedApiAndAppWithoutVideoApis) {
     Devapp app({"--poll-ms", "1", "--job-polls", "1"});
     const Json plan =
-        video(app, {{"phase", "plan"}, {"prompt", "waves"}, {"api", "sim-video-hd"}, {"out", "clips/waves.y4m"}});
+        app.ask("video", {{"phase", "plan"}, {"prompt", "waves"}, {"api", "sim-video-hd"}, {"out", "clips/waves.y4m"}});
     ASSERT_EQ(plan["attempts"].size(), 1u);
     EXPECT_EQ(plan["outputPath"], app.folder + "/clips/waves.y4m");
-    video(app, {{"phase", "api-start"}, {"api", "sim-video-hd"}, {"prompt", "waves"}, {"path", plan["outputPath"]}});
-    EXPECT_EQ(video(app, {{"phase", "api-poll"}, {"jobId", "vid-1"}})["status"], "succeeded");
+    app.ask("video",
+            {{"phase", "api-start"}, {"api", "sim-video-hd"}, {"prompt", "waves"}, {"path", plan["outputPath"]}});
+    EXPECT_EQ(app.ask("video", {{"phase", "api-poll"}, {"jobId", "vid-1"}})["status"], "succeeded");
     EXPECT_EQ(tvtest::read_file(plan["outputPath"]).substr(0, 23), "YUV4MPEG2 W320 H180 F12");
-    EXPECT_EQ(video(app, {{"phase", "plan"}, {"prompt", "x"}, {"api", "sora"}})["error"],
+    EXPECT_EQ(app.ask("video", {{"phase", "plan"}, {"prompt", "x"}, {"api", "sora"}})["error"],
               "no registered video API has the id \"sora\"");
 
     Devapp bare({"--no-video-apis"});
-    EXPECT_EQ(video(bare, {{"phase", "plan"}, {"prompt", "x"}})["error"],
+    EXPECT_EQ(bare.ask("video", {{"phase", "plan"}, {"prompt", "x"}})["error"],
               "no video API is registered and active in this app: a person registers one on the settings page. Video "
               "has no local tool to fall back to");
 }

@@ -76,7 +76,13 @@ public:
         if (!reply.body) throw std::runtime_error(reply.error);
         return *reply.body;
     }
-    tv::Json post(const tv::Json& body) const { return post_text(tv::to_compact_text(body)); }
+    // The command with these members, from the pane `from`.
+    tv::Json ask(const std::string& command, const tv::Json& members = tv::Json::object(),
+                 const std::string& from = "orchestrator") const {
+        tv::Json body = {{"command", command}, {"from", from}};
+        body.update(members);
+        return post_text(tv::to_compact_text(body));
+    }
 
     // A connected socket, or -1.
     int connect_raw() const {
