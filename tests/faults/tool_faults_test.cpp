@@ -8,8 +8,6 @@
 
 #include <gtest/gtest.h>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 
 namespace {
 
@@ -82,9 +80,7 @@ TEST(ToolFaultsSlow, JudgedByExitAndFileOnly) {
         const std::string progress =
             "tarvolt-ctl: [1/1] generating with local tool Codex, model m, up to 1 min; writing " + out + "\n";
         if (row.reason.empty()) {
-            EXPECT_EQ(r.status, 0) << row.fault;
-            EXPECT_EQ(r.out, out + "\n") << row.fault;
-            EXPECT_EQ(r.err, progress) << row.fault;
+            EXPECT_EQ(r, (tvtest::RunResult{0, out + "\n", progress})) << row.fault;
             EXPECT_EQ(app.requests().back().body,
                       R"({"command":"image","from":"orchestrator","phase":"record","path":")" + out + R"("})")
                 << row.fault;
@@ -98,10 +94,7 @@ TEST(ToolFaultsSlow, JudgedByExitAndFileOnly) {
         EXPECT_LT(cost.elapsed, row.within) << row.fault;
         EXPECT_LT(cost.max_rss_kb, row.max_kb) << row.fault;
     }
-    std::ifstream kept(victim);
-    std::stringstream text;
-    text << kept.rdbuf();
-    EXPECT_EQ(text.str(), "keep");
+    EXPECT_EQ(tvtest::read_file(victim), "keep");
 }
 
 }  // namespace

@@ -6,9 +6,7 @@
 #include "support/scratch_dir.h"
 #include "values/json.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
@@ -76,64 +74,35 @@ TEST(ToolReportShortening, GivesTheSameReportFromBoundedBytes) {
     }
 }
 
-// The client as an agent runs it, against an app whose plan holds one tool.
-class ClientRun {
-public:
-    explicit ClientRun(const std::string& command_line)
-        : app_([command_line](const tvtest::Request& r) {
-              const Json body = parse_json(r.body).value.value_or(Json());
-              if (body.value("phase", "") != "plan") return tvtest::json_answer(R"({"ok":true})");
-              const Json tool = {{"kind", "command"},   {"timeoutMs", 20'000}, {"imageCliId", "codex-image"},
-                                 {"toolName", "Codex"}, {"model", "m"},        {"commandLine", command_line}};
-              const Json plan = {{"ok", true}, {"attempts", Json::array({tool})}, {"outputPath", "/nonexistent/k.png"}};
-              return tvtest::json_answer(to_compact_text(plan));
-          }) {}
-
-    // Started with the interrupt signals at their defaults, whatever this
-    // process inherited; its standard error goes to `err_path`.
-    void start(const std::string& err_path) {
-        const int err = ::open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-        pid_ = tvtest::spawn(
-            {{TARVOLT_CTL_PATH, "image", "--prompt", "kite"}, tvtest::pane_env(app_.port(), "pane-2"), -1, err, true});
-        ::close(err);
-    }
-
-    pid_t pid() const { return pid_; }
-
-    int finish() {
-        const int status = tvtest::wait_exit(pid_);
-        pid_ = -1;
-        return status;
-    }
-
-    ~ClientRun() {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGKILL);
-            finish();
-        }
-    }
-
-private:
-    tvtest::FakeApp app_;
-    pid_t pid_ = -1;
-};
-
 TEST(ToolRunnerFaultsSlow, LeavesNoToolBehindWhenTheClientIsInterrupted) {
     const tvtest::ScratchDir dir("client-interrupted");
+    const std::string pids = (dir / "tool-pids").string();
+    const Json tool = {
+        {"kind", "command"},
+        {"timeoutMs", 20'000},
+        {"imageCliId", "codex-image"},
+        {"toolName", "Codex"},
+        {"model", "m"},
+        {"commandLine", "sleep 30 & echo $$ $! > '" + pids + ".new'; mv '" + pids + ".new' '" + pids + "'; wait"}};
+    const std::string plan =
+        to_compact_text({{"ok", true}, {"attempts", Json::array({tool})}, {"outputPath", "/nonexistent/k.png"}});
+    tvtest::FakeApp app([&](const tvtest::Request& r) {
+        return tvtest::json_answer(r.body.find(R"("plan")") != std::string::npos ? plan : R"({"ok":true})");
+    });
     for (const int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
-        const std::string pids = (dir / "tool-pids").string();
         fs::remove(pids);
-        ClientRun client("sleep 30 & echo $$ $! > '" + pids + ".new'; mv '" + pids + ".new' '" + pids + "'; wait");
-        client.start(dir / "err");
-        ASSERT_TRUE(within(std::chrono::seconds(5), [&] { return fs::exists(pids); })) << signal_number;
-        pid_t shell = 0, tool = 0;
-        std::ifstream(pids) >> shell >> tool;
+        // Started with the interrupt signals at their defaults, whatever this process inherited.
+        const pid_t client = tvtest::spawn(
+            {{TARVOLT_CTL_PATH, "image", "--prompt", "kite"}, tvtest::pane_env(app.port(), "pane-2"), -1, -1, true});
+        EXPECT_TRUE(within(std::chrono::seconds(5), [&] { return fs::exists(pids); })) << signal_number;
+        pid_t shell = 0, tool_pid = 0;
+        std::ifstream(pids) >> shell >> tool_pid;
 
-        ::kill(client.pid(), signal_number);
-        EXPECT_EQ(client.finish(), 128 + signal_number);
-        EXPECT_TRUE(within(std::chrono::seconds(2), [&] { return !running(shell) && !running(tool); }))
+        ::kill(client, signal_number);
+        EXPECT_EQ(tvtest::wait_exit(client), 128 + signal_number);
+        EXPECT_TRUE(within(std::chrono::seconds(2), [&] { return !running(shell) && !running(tool_pid); }))
             << signal_number;
-        ::kill(tool, SIGKILL);
+        if (tool_pid > 0) ::kill(tool_pid, SIGKILL);
     }
 }
 
