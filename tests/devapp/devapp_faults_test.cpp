@@ -2,6 +2,7 @@
 // that leave its folder, bodies without end or without a token, crowds of
 // silent or dripping connections, and panes changing the ledger at once.
 #include "devapp/devapp_process.h"
+#include "support/scratch_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +12,6 @@
 #include <fstream>
 #include <functional>
 #include <set>
-#include <sstream>
 #include <thread>
 
 namespace {
@@ -21,28 +21,16 @@ using tv::Json;
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-std::string file_text(const std::string& path) {
-    std::stringstream s;
-    s << std::ifstream(path, std::ios::binary).rdbuf();
-    return s.str();
-}
+using tvtest::read_file;
 
 // A folder beside the workstation holding one file the stand-in must never touch.
 struct Outside {
-    Outside() {
-        char pattern[] = "/tmp/devapp-outside-XXXXXX";
-        folder = ::mkdtemp(pattern);
-        victim = folder + "/victim";
-        std::ofstream(victim) << "untouched";
-    }
-    ~Outside() {
-        std::error_code ec;
-        fs::remove_all(folder, ec);
-    }
-    std::size_t entries() const { return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder), {})); }
+    Outside() { std::ofstream(victim) << "untouched"; }
+    std::size_t entries() const { return std::distance(fs::directory_iterator(folder), {}); }
 
-    std::string folder;
-    std::string victim;
+    tvtest::ScratchDir scratch{"devapp-outside"};
+    std::string folder = scratch.path().string();
+    std::string victim = folder + "/victim";
 };
 
 TEST(DevappFaults, MediaIsNeverWrittenThroughALink) {
@@ -79,11 +67,11 @@ TEST(DevappFaults, MediaIsNeverWrittenThroughALink) {
             app.ask("image", {{"phase", "api-start"}, {"api", "sim-image"}, {"prompt", "a kite"}, {"path", planned}});
         const Json poll = app.ask("image", {{"phase", "api-poll"}, {"jobId", job["jobId"]}});
         EXPECT_EQ(poll["status"], c.status) << c.what << ": " << poll.dump();
-        EXPECT_EQ(file_text(outside.victim), "untouched") << c.what;
+        EXPECT_EQ(read_file(outside.victim), "untouched") << c.what;
         EXPECT_EQ(outside.entries(), 1u) << c.what;
         if (c.status == "succeeded") {
             EXPECT_FALSE(fs::is_symlink(planned)) << c.what;
-            EXPECT_EQ(file_text(planned).substr(0, 4), "\x89PNG") << c.what;
+            EXPECT_EQ(read_file(planned).substr(0, 4), "\x89PNG") << c.what;
         } else {
             EXPECT_EQ(poll["detail"], "the provider's result could not be saved: could not write " + planned + ": " +
                                           app.folder +
