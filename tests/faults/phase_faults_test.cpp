@@ -52,10 +52,7 @@ protected:
             const auto r = tvtest::run_ctl({command, "--prompt", "kite"}, tvtest::pane_env(app.port()));
             std::vector<std::string> phases;
             for (const auto& request : app.requests()) phases.push_back(phase_of(request.body));
-            std::string err_line = row.err_line;
-            for (auto at = err_line.find("{port}"); at != std::string::npos; at = err_line.find("{port}")) {
-                err_line.replace(at, 6, std::to_string(app.port()));
-            }
+            const std::string err_line = tvtest::replaced(row.err_line, "{port}", std::to_string(app.port()));
             EXPECT_EQ(r.status, row.status) << row.fault;
             EXPECT_EQ(r.out, row.delivered ? path_ + "\n" : "") << row.fault;
             EXPECT_NE(r.err.find("tarvolt-ctl: " + err_line + "\n"), std::string::npos) << row.fault << ":\n" << r.err;

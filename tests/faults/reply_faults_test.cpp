@@ -2,6 +2,7 @@
 // of a reply: the run either refuses the reply in one sentence or carries on
 // exactly as with the text decoded (bad bytes replaced, NUL kept).
 #include "support/fake_app.h"
+#include "support/outcome.h"
 #include "support/run_ctl.h"
 #include "values/json.h"
 
@@ -11,6 +12,7 @@
 namespace {
 
 using tv::Json;
+using tvtest::replaced;
 
 constexpr std::string_view marker = "@@FAULT@@";
 
@@ -38,13 +40,6 @@ int mark(Json& value, int target, int seen = 0) {
         value = std::move(renamed);
     }
     return seen;
-}
-
-std::string replaced(std::string text, std::string_view from, std::string_view to) {
-    for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
-        text.replace(at, from.size(), to);
-    }
-    return text;
 }
 
 tvtest::RunResult run_status(const std::string& reply_text) {

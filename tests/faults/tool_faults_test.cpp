@@ -2,6 +2,7 @@
 // result is judged only by the tool's exit and the file at the output path,
 // in bounded time and memory.
 #include "support/fake_app.h"
+#include "support/outcome.h"
 #include "support/run_ctl.h"
 #include "support/scratch_dir.h"
 #include "values/json.h"
@@ -13,11 +14,8 @@ namespace {
 
 using namespace std::chrono_literals;
 
-std::string with_path(std::string text, const std::string& path) {
-    for (auto at = text.find("{out}"); at != std::string::npos; at = text.find("{out}", at + path.size())) {
-        text.replace(at, 5, "'" + path + "'");
-    }
-    return text;
+std::string with_path(const std::string& text, const std::string& path) {
+    return tvtest::replaced(text, "{out}", "'" + path + "'");
 }
 
 struct ToolRow {

@@ -19,6 +19,14 @@ inline tv::Json parse_or_fail(std::string_view json_text) {
     return parsed.value ? std::move(*parsed.value) : tv::Json();
 }
 
+// The text with every `from` in it replaced by `to`.
+inline std::string replaced(std::string text, std::string_view from, std::string_view to) {
+    for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+        text.replace(at, from.size(), to);
+    }
+    return text;
+}
+
 // The failure message, or "<no failure>" when the call returned.
 template <class Call>
 std::string failure_of(Call&& call) {
