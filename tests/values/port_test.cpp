@@ -26,8 +26,6 @@ TEST(CheckPort, AcceptsFallsBackOrRefuses) {
         {"-1", refused("-1")},
         {"0.5", refused("0.5")},
         {"80.5", refused("80.5")},
-        {"inf", refused("Infinity")},
-        {"1e21", refused("1e+21")},
     };
     for (const auto& [text, want] : cases) {
         std::string got;
