@@ -41,8 +41,11 @@ TEST(RunMain, HelpUsageAndEnvironmentErrors) {
     EXPECT_EQ(list_with({"TARVOLT_CTL_PORT=1", "TARVOLT_CTL_TOKEN=t"}),
               refused("missing TARVOLT_TERMINAL_NAME" + missing));
     // A line break would end the token's header and start another.
-    EXPECT_EQ(list_with({"TARVOLT_CTL_PORT=1", "TARVOLT_CTL_TOKEN=t\r\nx-evil: 1", "TARVOLT_TERMINAL_NAME=n"}),
-              refused("TARVOLT_CTL_TOKEN holds a line break, which a request header cannot carry"));
+    for (const std::string line_break : {"\r", "\n"}) {
+        EXPECT_EQ(list_with({"TARVOLT_CTL_PORT=1", "TARVOLT_CTL_TOKEN=t" + line_break + "x-evil: 1",
+                             "TARVOLT_TERMINAL_NAME=n"}),
+                  refused("TARVOLT_CTL_TOKEN holds a line break, which a request header cannot carry"));
+    }
     EXPECT_EQ(list_with({"TARVOLT_CTL_PORT=65536", "TARVOLT_CTL_TOKEN=t", "TARVOLT_TERMINAL_NAME=n"}),
               refused("Port should be >= 0 and < 65536. Received type number (65536)."));
 }
