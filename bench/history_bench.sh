@@ -76,11 +76,13 @@ start_app() {  # start_app REPLY_FILE; sets the pane variables
 
 # One run: "wall cpu peak_kB" appended to $work/NAME.
 measure() {  # measure NAME COMMAND...
-    local name=$1
+    local name=$1 start end
     shift
-    /usr/bin/time -f '%e %U %S %M' -o "$work/time" "$@" >/dev/null 2>"$work/err" ||
+    start=$(date +%s%N)
+    /usr/bin/time -f '%U %S %M' -o "$work/time" "$@" >/dev/null 2>"$work/err" ||
         { echo "$name failed:" >&2; head -c 300 "$work/err" >&2; exit 1; }
-    awk '{ printf "%s %.3f %s\n", $1, $2 + $3, $4 }' "$work/time" >>"$work/$name"
+    end=$(date +%s%N)
+    awk -v ns=$((end - start)) '{ printf "%.4f %.3f %s\n", ns / 1e9, $1 + $2, $3 }' "$work/time" >>"$work/$name"
 }
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 column_of() { awk -v c="$2" '{ print $c }' "$work/$1"; }

@@ -4,6 +4,8 @@
 // only the exact parser accepts is copied over from its tree.
 #include "values/json.h"
 
+#include "base/utf8.h"
+
 // RapidJSON 1.1 adds an offset to its stack's null pointer before the stack
 // first grows (fixed upstream): harmless, but the sanitized build stops on it.
 #if defined(__clang__)
@@ -161,8 +163,10 @@ private:
     // moves its stream on only after the handler returns, so the position is
     // still that of the opening quote.
     const char* keep_string(const char* s, std::size_t length) {
-        const std::size_t quote = stream_.Tell();
-        if (quote + 1 + length <= size_ && std::memcmp(text_ + quote + 1, s, length) == 0) return text_ + quote + 1;
+        // Without a backslash among the first `length` bytes after the quote
+        // no escape was undone, so those bytes are the string.
+        const std::size_t start = stream_.Tell() + 1;
+        if (start + length <= size_ && std::memchr(text_ + start, '\\', length) == nullptr) return text_ + start;
         // A lone low surrogate escape comes out as the UTF-8 of a surrogate,
         // which the exact parser refuses; so must this one.
         for (const char* p = s; (p = static_cast<const char*>(std::memchr(p, '\xED', s + length - p))) != nullptr;
@@ -192,7 +196,7 @@ private:
         const std::size_t n = members_.size();
         if (n < 2) return;
         bool repeated = false;
-        if (n <= 8) {
+        if (n <= 32) {
             for (std::size_t i = 1; i < n && !repeated; ++i) {
                 for (std::size_t j = 0; j < i && !repeated; ++j) repeated = members_[i].key() == members_[j].key();
             }
@@ -275,8 +279,9 @@ JsonTree tree_of(const Json& value) { return tree_in(std::make_shared<JsonTree::
 
 namespace {
 
-// The reader stops at the first NUL; and when the text ends inside a UTF-8
-// sequence, its check of the sequence reads up to three bytes past that NUL.
+// The reader stops at the first NUL; with its UTF-8 check on, a sequence cut
+// short by the end of the text made it read up to three bytes past that NUL,
+// so a few more keep any such look-ahead inside the buffer.
 constexpr std::size_t padding = 4;
 
 // `bytes` with the text [offset, offset + length) followed by the padding.
@@ -293,8 +298,10 @@ const JsonNode* read_fast(Arena& arena, std::string_view text) {
     rapidjson::StringStream stream(text.data());
     TreeBuilder builder(arena, text, stream);
     rapidjson::Reader reader;
-    constexpr unsigned flags =
-        rapidjson::kParseIterativeFlag | rapidjson::kParseNumbersAsStringsFlag | rapidjson::kParseValidateEncodingFlag;
+    constexpr unsigned flags = rapidjson::kParseIterativeFlag | rapidjson::kParseNumbersAsStringsFlag;
+    // Text that is not UTF-8 is for the exact parser to judge; one check of
+    // the whole text costs less than the reader's string by string.
+    if (!is_valid_utf8(text)) return nullptr;
     // A NUL inside the text looks to the reader like its end.
     if (reader.Parse<flags>(stream, builder).IsError() || stream.Tell() != text.size()) return nullptr;
     return builder.root();
