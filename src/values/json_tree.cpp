@@ -6,13 +6,13 @@
 
 #include "base/utf8.h"
 
-// RapidJSON 1.1 adds an offset to its stack's null pointer before the stack
-// first grows (fixed upstream): harmless, but the sanitized build stops on it.
 // Strings are scanned 16 bytes at a time, in aligned loads that may reach up
 // to 15 bytes past the terminating NUL: hence the padding below.
 #if defined(__SSE2__)
 #define RAPIDJSON_SSE2
 #endif
+// RapidJSON 1.1 adds an offset to its stack's null pointer before the stack
+// first grows (fixed upstream): harmless, but the sanitized build stops on it.
 #if defined(__clang__)
 #pragma clang attribute push(__attribute__((no_sanitize("pointer-overflow"))), apply_to = function)
 #endif
