@@ -7,7 +7,9 @@
 #include "base/utf8.h"
 
 // Strings are scanned 16 bytes at a time, in aligned loads that may reach up
-// to 15 bytes past the terminating NUL: hence the padding below.
+// to 15 bytes past the terminating NUL: hence the padding below. That scan
+// lets the bytes 0x1A to 0x1F through inside a string (fixed upstream), so
+// texts holding any of them are left to the exact parser.
 #if defined(__SSE2__)
 #define RAPIDJSON_SSE2
 #endif
@@ -306,6 +308,14 @@ JsonTree tree_of(const Json& value) { return tree_in(std::make_shared<JsonTree::
 
 namespace {
 
+// A byte from 0x1A to 0x1F, valid nowhere in JSON text; one pass without
+// branches.
+bool has_late_control_byte(std::string_view text) {
+    bool found = false;
+    for (const char c : text) found |= static_cast<unsigned char>(c - 0x1A) < 6;
+    return found;
+}
+
 // The reader stops at the first NUL; its string scan reads on to the end of
 // the aligned 16 bytes that hold it.
 constexpr std::size_t padding = 16;
@@ -327,7 +337,7 @@ const JsonNode* read_fast(Arena& arena, std::string_view text) {
     constexpr unsigned flags = rapidjson::kParseIterativeFlag | rapidjson::kParseNumbersAsStringsFlag;
     // Text that is not UTF-8 is for the exact parser to judge; one check of
     // the whole text costs less than the reader's string by string.
-    if (!is_valid_utf8(text)) return nullptr;
+    if (!is_valid_utf8(text) || has_late_control_byte(text)) return nullptr;
     // A NUL inside the text looks to the reader like its end.
     if (reader.Parse<flags>(stream, builder).IsError() || stream.Tell() != text.size()) return nullptr;
     return builder.root();

@@ -114,7 +114,7 @@ TEST(ParseReply, NumberKindsAndFallbacks) {
         EXPECT_EQ(std::signbit(p.value->root().number()), std::signbit(c.number)) << c.text;
     }
     for (const std::string& bad : {std::string("1e400"), std::string(R"(["\udc00"])"), std::string(R"(["\ud800"])"),
-                                   std::string("{\"a\":1}\0x", 9)}) {
+                                   std::string("{\"a\":1}\0x", 9), "[\"" + std::string(40, 'a') + "\x1d\"]"}) {
         EXPECT_EQ(parse_reply(bad).error, parse_json(bad).error) << bad;
     }
     const JsonTreeParse escaped = parse_reply(R"(["a\"b\u00e9\ud83d\ude00", "plain"])");
