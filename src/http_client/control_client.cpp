@@ -10,7 +10,6 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
-#include <sys/mman.h>
 #include <sys/socket.h>
 #include <cerrno>
 #include <chrono>
@@ -83,12 +82,6 @@ bool reserve_for_body(std::string& received) {
         } catch (const std::exception&) {
             // Growing as it comes works as well, only slower.
         }
-        // Huge pages where the buffer spans them: far fewer page faults.
-        constexpr std::uintptr_t huge = std::uintptr_t{2} << 20;
-        const auto start = reinterpret_cast<std::uintptr_t>(received.data());
-        const std::uintptr_t from = (start + huge - 1) & ~(huge - 1);
-        const std::uintptr_t to = (start + received.capacity()) & ~(huge - 1);
-        if (to > from) (void)::madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
     }
     return true;
 }

@@ -23,7 +23,6 @@
 #pragma clang attribute pop
 #endif
 
-#include <sys/mman.h>
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -63,20 +62,11 @@ private:
     struct Free {
         void operator()(std::byte* p) const { std::free(p); }
     };
-    static constexpr std::size_t huge_page = std::size_t{2} << 20;
 
-    // Left uninitialised; a big block asks for huge pages, which take a
-    // big tree's page faults down by a factor of 512.
+    // Left uninitialised.
     static void* allocate_block(std::size_t size) {
-        if (size < 2 * huge_page) {
-            void* p = std::malloc(size);
-            if (p == nullptr) throw std::bad_alloc();
-            return p;
-        }
-        size = (size + huge_page - 1) & ~(huge_page - 1);
-        void* p = std::aligned_alloc(huge_page, size);
+        void* p = std::malloc(size);
         if (p == nullptr) throw std::bad_alloc();
-        (void)::madvise(p, size, MADV_HUGEPAGE);
         return p;
     }
 
