@@ -11,7 +11,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) return 0;
-    const tv::JsonParse parsed = tv::parse_json(std::string_view(reinterpret_cast<const char*>(data + 1), size - 1));
+    const tv::JsonTreeParse parsed =
+        tv::parse_reply(std::string_view(reinterpret_cast<const char*>(data + 1), size - 1));
     if (!parsed.value) return 0;
     try {
         if (data[0] % 2 == 0) {

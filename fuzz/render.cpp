@@ -22,7 +22,8 @@ constexpr std::array<std::string_view, 21> commands = {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) return 0;
     const tv::Renderer render = tv::renderer_for(commands[data[0] % commands.size()]);
-    const tv::JsonParse parsed = tv::parse_json(std::string_view(reinterpret_cast<const char*>(data + 1), size - 1));
+    const tv::JsonTreeParse parsed =
+        tv::parse_reply(std::string_view(reinterpret_cast<const char*>(data + 1), size - 1));
     if (!parsed.value) return 0;
     try {
         (void)render(*parsed.value);

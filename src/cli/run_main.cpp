@@ -58,9 +58,11 @@ void run(const std::vector<std::string>& args) {
     }
     if (command->name == "video") return run_video_command({std::move(body), value_or_empty(parsed, "prompt")}, env);
 
-    const Json reply = request_or_fail(env, to_compact_text(body));
-    const std::string rendered = renderer_for(command->name)(reply);
-    write_result(rendered, reply);
+    JsonTree reply = request_or_fail(env, to_compact_text(body));
+    write_result(renderer_for(command->name)(reply), reply);
+    // The process is about to end; freeing a big tree piece by piece first
+    // would only cost time.
+    reply.keep_until_exit();
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <sys/socket.h>
 #include <cerrno>
 #include <chrono>
+#include <optional>
 
 namespace tv {
 namespace {
@@ -66,8 +67,28 @@ int send_all(int fd, std::string_view bytes) {
     return put_all(bytes, [fd](const char* data, std::size_t size) { return ::send(fd, data, size, MSG_NOSIGNAL); });
 }
 
+// Once the head is in, room for the whole body it announces, so a big reply
+// is not copied again and again as it grows. True when the head was seen.
+bool reserve_for_body(std::string& received) {
+    const std::size_t head_end = received.find("\r\n\r\n");
+    if (head_end == std::string::npos) return false;
+    const std::optional<std::uint64_t> length = announced_length(std::string_view(received).substr(0, head_end));
+    // A length beyond any real reply is not taken at its word.
+    constexpr std::uint64_t most = std::uint64_t{1} << 31;
+    if (length && *length <= most) {
+        try {
+            // A few bytes more for the reader's padding after the text.
+            received.reserve(head_end + 4 + static_cast<std::size_t>(*length) + 16);
+        } catch (const std::exception&) {
+            // Growing as it comes works as well, only slower.
+        }
+    }
+    return true;
+}
+
 int receive_all(int fd, std::string& out) {
     char buf[256 * 1024];
+    bool sized = false;
     for (;;) {
         const ssize_t n = ::recv(fd, buf, sizeof buf, 0);
         if (n < 0) {
@@ -76,6 +97,7 @@ int receive_all(int fd, std::string& out) {
         }
         if (n == 0) return 0;
         out.append(buf, static_cast<std::size_t>(n));
+        if (!sized) sized = reserve_for_body(out);
     }
 }
 
@@ -85,8 +107,10 @@ int exchange(const CallerEnv& env, std::string_view body, std::string& response)
     const int fd = socket.get();
     if (fd < 0) return errno;
     if (const int err = connect_socket(fd, env.port)) return err;
-    if (const int err = send_all(fd, request_head(env.port, body.size(), env.token))) return err;
-    if (const int err = send_all(fd, body)) return err;
+    // Head and body in one send, so they leave in one segment.
+    std::string request = request_head(env.port, body.size(), env.token);
+    request += body;
+    if (const int err = send_all(fd, request)) return err;
     return receive_all(fd, response);
 }
 
@@ -110,15 +134,23 @@ std::string transport_error_text(int error_number, std::uint16_t port) {
     return os_error_text(error_number);
 }
 
-ControlReply read_reply(std::string_view response) {
+ControlReply read_reply(std::string response) {
     std::string storage;
-    std::string_view text = decoded_body(response, storage);
-    std::string repaired;
+    const std::string_view text = decoded_body(response, storage);
+    JsonTreeParse parsed;
     if (!is_valid_utf8(text)) {
-        repaired = utf8_lossy(text);
-        text = repaired;
+        std::string repaired = utf8_lossy(text);
+        const std::size_t size = repaired.size();
+        parsed = parse_reply(std::move(repaired), 0, size);
+    } else if (!storage.empty()) {
+        const std::size_t size = storage.size();
+        parsed = parse_reply(std::move(storage), 0, size);
+    } else {
+        // The body is a part of the response: read it where it is.
+        const std::size_t offset = text.empty() ? 0 : static_cast<std::size_t>(text.data() - response.data());
+        const std::size_t size = text.size();
+        parsed = parse_reply(std::move(response), offset, size);
     }
-    JsonParse parsed = parse_json(text);
     if (!parsed.value) return {std::nullopt, "invalid response from the tarvolt: " + parsed.error};
     return {std::move(parsed.value), ""};
 }
@@ -129,7 +161,7 @@ ControlReply send_control_request(const CallerEnv& env, std::string_view body) {
         return {std::nullopt,
                 "could not talk to the tarvolt on port " + env.port_text + ": " + transport_error_text(err, env.port)};
     }
-    return read_reply(response);
+    return read_reply(std::move(response));
 }
 
 }  // namespace tv

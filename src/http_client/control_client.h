@@ -20,8 +20,8 @@ struct CallerEnv {
 };
 
 struct ControlReply {
-    std::optional<Json> body;  // set on success
-    std::string error;         // a whole sentence otherwise
+    std::optional<JsonTree> body;  // set on success
+    std::string error;             // a whole sentence otherwise
 };
 
 ControlReply send_control_request(const CallerEnv& env, std::string_view body);
@@ -34,6 +34,6 @@ std::string request_head(std::uint16_t port, std::size_t body_length, std::strin
 std::string transport_error_text(int error_number, std::uint16_t port);
 
 // Turns the raw response into the reply value or the "invalid response" text.
-ControlReply read_reply(std::string_view response);
+ControlReply read_reply(std::string response);
 
 }  // namespace tv

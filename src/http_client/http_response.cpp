@@ -83,6 +83,33 @@ std::string decode_http_response(std::string_view response) {
     return storage.empty() ? std::string(body) : storage;
 }
 
+namespace {
+
+// Of a head already in lower case. An unreadable value counts as none.
+std::optional<std::uint64_t> length_in(const std::string& head) {
+    std::size_t line_start = 0;
+    while (line_start <= head.size()) {
+        std::size_t line_end = head.find('\n', line_start);
+        if (line_end == std::string::npos) line_end = head.size();
+        std::string_view line = std::string_view(head).substr(line_start, line_end - line_start);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        constexpr std::string_view name = "content-length:";
+        if (line.substr(0, name.size()) == name) {
+            return parse_unsigned(trim_white_space(line.substr(name.size())), 10);
+        }
+        line_start = line_end + 1;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::uint64_t> announced_length(std::string_view head) {
+    const std::string lower = lower_head(head);
+    if (lower.find("transfer-encoding: chunked") != std::string::npos) return std::nullopt;
+    return length_in(lower);
+}
+
 std::string_view decoded_body(std::string_view response, std::string& storage) {
     const std::size_t separator = response.find("\r\n\r\n");
     if (response.size() < 4 || separator == std::string_view::npos) return {};
@@ -92,22 +119,9 @@ std::string_view decoded_body(std::string_view response, std::string& storage) {
         storage = dechunk(rest);
         return storage;
     }
-
-    std::size_t line_start = 0;
-    while (line_start <= head.size()) {
-        std::size_t line_end = head.find('\n', line_start);
-        if (line_end == std::string::npos) line_end = head.size();
-        std::string_view line = std::string_view(head).substr(line_start, line_end - line_start);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        constexpr std::string_view name = "content-length:";
-        if (line.substr(0, name.size()) == name) {
-            const auto length = parse_unsigned(trim_white_space(line.substr(name.size())), 10);
-            if (!length) return rest;
-            return rest.substr(0, std::min<std::uint64_t>(*length, rest.size()));
-        }
-        line_start = line_end + 1;
-    }
-    return rest;
+    const std::optional<std::uint64_t> length = length_in(head);
+    if (!length) return rest;
+    return rest.substr(0, std::min<std::uint64_t>(*length, rest.size()));
 }
 
 }  // namespace tv

@@ -6,17 +6,14 @@
 
 namespace tv {
 
-bool reply_succeeded(const Json& reply) {
-    if (!reply.is_object()) return false;
-    const auto it = reply.find("ok");
-    return it != reply.end() && it->is_boolean() && it->get<bool>();
+bool reply_succeeded(const JsonNode& reply) {
+    const JsonNode* ok = reply.find("ok");
+    return ok != nullptr && ok->is_boolean() && ok->boolean_value();
 }
 
-std::string reply_error_text(const Json& reply) {
-    if (reply.is_object()) {
-        const auto it = reply.find("error");
-        if (it != reply.end() && it->is_string()) return it->get<std::string>();
-    }
+std::string reply_error_text(const JsonNode& reply) {
+    const JsonNode* error = reply.find("error");
+    if (error != nullptr && error->is_string()) return std::string(error->text());
     return "unknown tarvolt error";
 }
 
@@ -29,7 +26,7 @@ void report_best_effort(const CallerEnv& env, std::string_view body, std::string
     }
 }
 
-Json request_or_fail(const CallerEnv& env, std::string_view body) {
+JsonTree request_or_fail(const CallerEnv& env, std::string_view body) {
     ControlReply reply = send_control_request(env, body);
     if (!reply.body) fail(reply.error);
     if (!reply_succeeded(*reply.body)) fail(reply_error_text(*reply.body));

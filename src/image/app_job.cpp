@@ -9,7 +9,7 @@ namespace {
 
 // The accepted reply, or the reason the request came to nothing.
 struct Exchange {
-    std::optional<Json> reply;
+    std::optional<JsonTree> reply;
     std::string reason;
 };
 
@@ -42,8 +42,8 @@ AttemptOutcome run_app_job(const AppJob& job, std::string_view from, const JobPo
     start["path"] = job.output_path;
     Exchange started = exchange(ports, start, "could not serialize the API request");
     if (!started.reply) return AttemptOutcome::failure(std::move(started.reason));
-    const std::string* job_id = required_text(&*started.reply, "jobId");
-    if (job_id == nullptr) return AttemptOutcome::failure("the tarvolt started no job for this API");
+    const std::optional<std::string_view> job_id = required_text(&started.reply->root(), "jobId");
+    if (!job_id) return AttemptOutcome::failure("the tarvolt started no job for this API");
 
     const auto deadline = deadline_after(ports.now(), job.timeout, job.grace);
     Json poll = Json::object();
@@ -55,11 +55,11 @@ AttemptOutcome run_app_job(const AppJob& job, std::string_view from, const JobPo
         ports.sleep(job.poll_interval);
         Exchange polled = exchange(ports, poll, "could not serialize the API poll");
         if (!polled.reply) return AttemptOutcome::failure(std::move(polled.reason));
-        const Value status = read_property(*polled.reply, "status");
+        const Value status = read_property(polled.reply->root(), "status");
         if (is_string(status, "failed")) {
-            const Value detail = read_property(*polled.reply, "detail");
+            const Value detail = read_property(polled.reply->root(), "detail");
             return AttemptOutcome::failure("refused the request; " + (detail != nullptr && detail->is_string()
-                                                                          ? detail->get<std::string>()
+                                                                          ? std::string(detail->text())
                                                                           : "the API gave no reason"));
         }
         if (is_string(status, "succeeded")) {

@@ -7,12 +7,12 @@ namespace tv {
 namespace {
 
 std::string required(Value entry, std::string_view key) {
-    const std::string* text = required_text(entry, key);
-    if (text == nullptr) fail("the tarvolt image plan carries no \"" + std::string(key) + "\"");
-    return *text;
+    const std::optional<std::string_view> text = required_text(entry, key);
+    if (!text) fail("the tarvolt image plan carries no \"" + std::string(key) + "\"");
+    return std::string(*text);
 }
 
-ImageAttempt read_attempt(const Json& entry) {
+ImageAttempt read_attempt(const JsonNode& entry) {
     ImageAttempt attempt;
     const auto timeout_ms = non_negative_integer(read_property(entry, "timeoutMs"));
     if (!timeout_ms) fail("an image attempt carries no \"timeoutMs\"");
@@ -28,8 +28,8 @@ ImageAttempt read_attempt(const Json& entry) {
         attempt.kind = SourceKind::registered_api;
         attempt.api_id = required(&entry, "apiId");
         attempt.name = required(&entry, "apiName");
-        const std::string* model = required_text(&entry, "model");
-        attempt.model = model != nullptr ? *model : "default model";
+        const std::optional<std::string_view> model = required_text(&entry, "model");
+        attempt.model = model ? std::string(*model) : "default model";
     } else {
         fail("an image attempt carries no \"kind\" this client understands");
     }
@@ -38,9 +38,9 @@ ImageAttempt read_attempt(const Json& entry) {
 
 }  // namespace
 
-ImagePlan read_image_plan(const Json& reply) {
+ImagePlan read_image_plan(const JsonNode& reply) {
     ImagePlan plan;
-    for (const Json& entry : plan_attempts(reply, "image")) plan.attempts.push_back(read_attempt(entry));
+    for (const JsonNode& entry : plan_attempts(reply, "image")) plan.attempts.push_back(read_attempt(entry));
     if (plan.attempts.empty()) fail("the tarvolt image plan carries no tool to run");
     PlanTarget target = read_plan_target(reply, "image");
     plan.output_path = std::move(target.output_path);

@@ -30,7 +30,7 @@ struct ImagePlan {
 };
 
 // Ends the run with the first fault found, in the order the checks run.
-ImagePlan read_image_plan(const Json& reply);
+ImagePlan read_image_plan(const JsonNode& reply);
 
 // "local tool" / "registered API".
 std::string kind_text(const ImageAttempt& attempt);

@@ -13,7 +13,7 @@ namespace tv {
 
 std::optional<std::uint64_t> non_negative_integer(Value v) {
     if (v == nullptr || !v->is_number_unsigned()) return std::nullopt;
-    return v->get<std::uint64_t>();
+    return v->unsigned_value();
 }
 
 PlanDuration duration_from_ms(std::uint64_t ms) {
@@ -50,11 +50,10 @@ void sleep_for(PlanDuration d) {
     }
 }
 
-const std::string* required_text(Value holder, std::string_view key) {
+std::optional<std::string_view> required_text(Value holder, std::string_view key) {
     const Value v = read_property(holder, key);
-    if (v == nullptr || !v->is_string()) return nullptr;
-    const std::string& text = v->get_ref<const std::string&>();
-    return text.empty() ? nullptr : &text;
+    if (v == nullptr || !v->is_string() || v->text().empty()) return std::nullopt;
+    return v->text();
 }
 
 std::optional<std::string> body_text(const Json& body) {
@@ -72,7 +71,7 @@ bool has_delivered_file(const std::string& path) {
 
 void remove_earlier_file(const std::string& path) { (void)::unlink(path.c_str()); }
 
-const Json& plan_attempts(const Json& reply, std::string_view plan_name) {
+const JsonNode& plan_attempts(const JsonNode& reply, std::string_view plan_name) {
     const Value attempts = read_property(reply, "attempts");
     if (attempts == nullptr || !attempts->is_array()) {
         fail("the tarvolt " + std::string(plan_name) + " plan carries no \"attempts\"");
@@ -80,10 +79,10 @@ const Json& plan_attempts(const Json& reply, std::string_view plan_name) {
     return *attempts;
 }
 
-PlanTarget read_plan_target(const Json& reply, std::string_view plan_name) {
-    const std::string* output_path = required_text(&reply, "outputPath");
-    if (output_path == nullptr) fail("the tarvolt " + std::string(plan_name) + " plan carries no \"outputPath\"");
-    return {*output_path, non_negative_integer(read_property(reply, "registeredApiCount")).value_or(0)};
+PlanTarget read_plan_target(const JsonNode& reply, std::string_view plan_name) {
+    const std::optional<std::string_view> output_path = required_text(&reply, "outputPath");
+    if (!output_path) fail("the tarvolt " + std::string(plan_name) + " plan carries no \"outputPath\"");
+    return {std::string(*output_path), non_negative_integer(read_property(reply, "registeredApiCount")).value_or(0)};
 }
 
 }  // namespace tv

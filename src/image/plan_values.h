@@ -35,7 +35,7 @@ void sleep_for(PlanDuration d);
 
 // The attempts of the image or video plan (`plan_name`), or the run ends
 // with "the tarvolt {plan_name} plan carries no \"attempts\"".
-const Json& plan_attempts(const Json& reply, std::string_view plan_name);
+const JsonNode& plan_attempts(const JsonNode& reply, std::string_view plan_name);
 
 // What every plan carries beside its attempts: the file to produce, and how
 // many APIs the app has registered (0 when it does not say).
@@ -43,10 +43,10 @@ struct PlanTarget {
     std::string output_path;
     std::uint64_t registered_api_count = 0;
 };
-PlanTarget read_plan_target(const Json& reply, std::string_view plan_name);
+PlanTarget read_plan_target(const JsonNode& reply, std::string_view plan_name);
 
 // The member when it is a string of at least one byte.
-const std::string* required_text(Value holder, std::string_view key);
+std::optional<std::string_view> required_text(Value holder, std::string_view key);
 
 // Compact text of a request body, or nothing when it cannot be written.
 std::optional<std::string> body_text(const Json& body);

@@ -12,21 +12,21 @@
 namespace tv {
 namespace {
 
-std::string text_or_empty(Value v) { return v != nullptr && v->is_string() ? v->get<std::string>() : std::string(); }
+std::string text_or_empty(Value v) { return v != nullptr && v->is_string() ? std::string(v->text()) : std::string(); }
 
 std::uint8_t shown_position(Value v) {
     if (v == nullptr || !v->is_number_unsigned()) return 0;
-    return static_cast<std::uint8_t>(std::min<Json::number_unsigned_t>(v->get<Json::number_unsigned_t>(), 255));
+    return static_cast<std::uint8_t>(std::min<std::uint64_t>(v->unsigned_value(), 255));
 }
 
-ImageSource tool_source(const Json& entry, std::uint8_t position) {
+ImageSource tool_source(const JsonNode& entry, std::uint8_t position) {
     const bool ready = is_true(read_property(entry, "installed")) && is_true(read_property(entry, "authenticated"));
     return {text_or_empty(read_property(entry, "id")), text_or_empty(read_property(entry, "name")),
             std::string(ready ? "ready" : "NOT READY") + " \u2014 " + text_or_empty(read_property(entry, "detail")),
             position};
 }
 
-ImageSource api_source(const Json& entry, std::uint8_t position) {
+ImageSource api_source(const JsonNode& entry, std::uint8_t position) {
     const std::string model = text_or_empty(read_property(entry, "model"));
     return {text_or_empty(read_property(entry, "id")), text_or_empty(read_property(entry, "name")),
             model.empty() ? "active \u2014 the API's own default model" : "active \u2014 model " + model, position};
@@ -77,12 +77,12 @@ std::string list_image_sources(const std::optional<CallerEnv>& pane) {
     body["command"] = "image";
     body["from"] = env.terminal_name;
     body["phase"] = "sources";
-    const Json reply = request_or_fail(env, to_compact_text(body));
+    const JsonTree reply = request_or_fail(env, to_compact_text(body));
 
     const Value sources = read_property(reply, "sources");
     if (sources == nullptr || !sources->is_array()) fail("the tarvolt answered no image sources");
     std::vector<ImageSource> tools, apis;
-    for (const Json& entry : *sources) {
+    for (const JsonNode& entry : *sources) {
         const std::uint8_t position = shown_position(read_property(entry, "attemptPosition"));
         const Value kind = read_property(entry, "kind");
         if (is_string(kind, "tool")) {

@@ -15,22 +15,23 @@ constexpr std::string_view empty_selection_sentence =
 
 // The `models` array of a selectedByCli element, or nullptr when the element
 // contributes no configuration.
-const Json* cli_models(const Json& entry) {
+const JsonNode* cli_models(const JsonNode& entry) {
     const Value models = read_property(&entry, "models");
     return models != nullptr && models->is_array() ? models : nullptr;
 }
 
-void append_configurations(const Json& selected, Value selection, std::size_t total, std::vector<std::string>& lines) {
+void append_configurations(const JsonNode& selected, Value selection, std::size_t total,
+                           std::vector<std::string>& lines) {
     lines.push_back("profile models (" + std::to_string(total) + " configuration(s) selected in " +
                     std::to_string(selected.size()) +
                     " CLI(s); one panel per CONFIGURATION, never one per CLI; the same --model can appear at "
                     "more than one --effort and each is a different price; the --effort on each line is the "
                     "level marked in the profile, so paste it as it is):");
-    for (const Json& entry : selected) {
-        const Json* models = cli_models(entry);
+    for (const JsonNode& entry : selected) {
+        const JsonNode* models = cli_models(entry);
         if (models == nullptr) continue;
         const std::string cli = value_text(read_property(&entry, "cliId"));
-        for (const Json& m : *models) {
+        for (const JsonNode& m : *models) {
             std::string line = "  --cli " + cli + " --model " + value_text(read_property(&m, "model"));
             const Value effort = read_property(&m, "effort");
             if (is_present(effort)) line += " --effort " + value_text(effort);
@@ -45,7 +46,7 @@ void append_configurations(const Json& selected, Value selection, std::size_t to
 
 }  // namespace
 
-void append_profile_lines(const Json& reply, std::vector<std::string>& lines) {
+void append_profile_lines(const JsonNode& reply, std::vector<std::string>& lines) {
     const Value profile = read_property(reply, "developmentProfile");
     if (!is_present(profile)) return;
     lines.push_back("development profile: " + value_text(read_property(profile, "label")) + " [" +
@@ -59,8 +60,8 @@ void append_profile_lines(const Json& reply, std::vector<std::string>& lines) {
     const Value selected = read_property(selection, "selectedByCli");
     std::size_t total = 0;
     if (selected != nullptr && selected->is_array()) {
-        for (const Json& entry : *selected) {
-            if (const Json* models = cli_models(entry)) total += models->size();
+        for (const JsonNode& entry : *selected) {
+            if (const JsonNode* models = cli_models(entry)) total += models->size();
         }
     }
     if (total == 0) {

@@ -11,6 +11,6 @@ namespace tv {
 
 // Appends the block's lines; adds nothing when the reply has no
 // `developmentProfile` member at all.
-void append_profile_lines(const Json& reply, std::vector<std::string>& lines);
+void append_profile_lines(const JsonNode& reply, std::vector<std::string>& lines);
 
 }  // namespace tv

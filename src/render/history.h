@@ -7,6 +7,6 @@
 
 namespace tv {
 
-std::string render_history(const Json& reply);
+std::string render_history(const JsonNode& reply);
 
 }  // namespace tv

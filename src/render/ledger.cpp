@@ -11,7 +11,7 @@ namespace tv {
 namespace {
 
 // The fields of the marco you are replacing that this call left unmentioned.
-std::string carried_body(const Json& reply) {
+std::string carried_body(const JsonNode& reply) {
     const std::string recorded = "progress recorded in the workstation ledger";
     const Value carried = read_property(reply, "carried");
     if (carried == nullptr || !carried->is_array() || carried->empty()) return recorded;
@@ -19,7 +19,7 @@ std::string carried_body(const Json& reply) {
         recorded,
         "kept from the marco you are replacing, because this call did not mention them:",
     };
-    for (const Json& c : *carried) {
+    for (const JsonNode& c : *carried) {
         lines.push_back("  " + field_label(member_text(&c, "field")) + ": " + member_text(&c, "value") +
                         " (stated at " + member_text(&c, "at") + ")");
     }
@@ -45,7 +45,7 @@ std::string marco_body(Value marco) {
     return join(lines, "\n");
 }
 
-std::string panel_lines(const Json& p) {
+std::string panel_lines(const JsonNode& p) {
     const Value process = read_property(p, "terminalStatus");
     const Value task = read_property(p, "taskText");
     const Value task_status = read_property(p, "taskStatus");
@@ -65,7 +65,7 @@ std::string field_label(std::string_view key) {
     return key == "nextStep" ? std::string("next step") : std::string(key);
 }
 
-std::string render_done(const Json& reply) {
+std::string render_done(const JsonNode& reply) {
     if (is_false(read_property(reply, "delivered"))) {
         return "report saved in the workstation ledger, but it did NOT reach the orchestrator terminal; it is "
                "waiting in its inbox. This terminal stays visible and idle until the orchestrator accepts it, "
@@ -75,7 +75,7 @@ std::string render_done(const Json& reply) {
            "accepts it, then moves to standby";
 }
 
-std::string render_progress(const Json& reply) {
+std::string render_progress(const JsonNode& reply) {
     const Value marco = read_property(reply, "marco");
     if (marco == nullptr) return carried_body(reply);
     if (marco->is_null()) {
@@ -84,20 +84,20 @@ std::string render_progress(const Json& reply) {
     return marco_body(marco);
 }
 
-std::string render_artifact(const Json& reply) {
+std::string render_artifact(const JsonNode& reply) {
     return "artifact declared: " + member_text(&reply, "path") + " (" + member_text(&reply, "bytes") + " bytes, kind " +
            member_text(&reply, "kind") + ")";
 }
 
-std::string render_request(const Json&) { return "user request recorded in the workstation ledger"; }
+std::string render_request(const JsonNode&) { return "user request recorded in the workstation ledger"; }
 
-std::string render_note(const Json&) { return "note recorded in the workstation ledger"; }
+std::string render_note(const JsonNode&) { return "note recorded in the workstation ledger"; }
 
-std::string render_inbox(const Json& reply) {
-    const Json& reports = counted_list(&reply, "reports", "responseBody.reports is not iterable");
+std::string render_inbox(const JsonNode& reply) {
+    const JsonNode& reports = counted_list(&reply, "reports", "responseBody.reports is not iterable");
     if (reports.empty()) return "no unread report";
     std::vector<std::string> lines;
-    for (const Json& r : reports) {
+    for (const JsonNode& r : reports) {
         lines.push_back("--- report " + member_text(&r, "reportId") + " from " + member_text(&r, "from") + " at " +
                         member_text(&r, "at"));
         const Value task = read_property(r, "taskText");
@@ -110,8 +110,8 @@ std::string render_inbox(const Json& reply) {
     return join(lines, "\n");
 }
 
-std::string render_ack(const Json& reply) {
-    const Json& ids =
+std::string render_ack(const JsonNode& reply) {
+    const JsonNode& ids =
         counted_list(&reply, "acknowledgedReportIds", "responseBody.acknowledgedReportIds.length is not a number");
     if (ids.empty()) return "no report needed acknowledging";
 
@@ -128,7 +128,7 @@ std::string render_ack(const Json& reply) {
     };
     // Every list is checked before any text is built, so a bad one late in
     // the order still wins over a good one before it.
-    std::vector<const Json*> lists;
+    std::vector<const JsonNode*> lists;
     for (const Clause& clause : clauses) {
         const std::string key = clause.key;
         lists.push_back(&counted_list(&reply, key, "responseBody." + key + ".join is not a function"));
@@ -140,7 +140,7 @@ std::string render_ack(const Json& reply) {
     return line;
 }
 
-std::string render_status(const Json& reply) {
+std::string render_status(const JsonNode& reply) {
     std::vector<std::string> lines = {"workstation: " + member_text(&reply, "workstationName")};
     const Value worktree = read_property(reply, "worktreePath");
     if (is_not_null(worktree)) {
@@ -152,9 +152,9 @@ std::string render_status(const Json& reply) {
     }
     lines.push_back("");
     lines.push_back("panels:");
-    const Json& panels = counted_list(&reply, "panels", "responseBody.panels is not iterable");
+    const JsonNode& panels = counted_list(&reply, "panels", "responseBody.panels is not iterable");
     if (panels.empty()) lines.push_back("  (none)");
-    for (const Json& p : panels) lines.push_back(panel_lines(p));
+    for (const JsonNode& p : panels) lines.push_back(panel_lines(p));
     return join(lines, "\n");
 }
 

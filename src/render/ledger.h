@@ -8,14 +8,14 @@
 
 namespace tv {
 
-std::string render_done(const Json& reply);
-std::string render_progress(const Json& reply);
-std::string render_artifact(const Json& reply);
-std::string render_request(const Json& reply);
-std::string render_note(const Json& reply);
-std::string render_inbox(const Json& reply);
-std::string render_ack(const Json& reply);
-std::string render_status(const Json& reply);
+std::string render_done(const JsonNode& reply);
+std::string render_progress(const JsonNode& reply);
+std::string render_artifact(const JsonNode& reply);
+std::string render_request(const JsonNode& reply);
+std::string render_note(const JsonNode& reply);
+std::string render_inbox(const JsonNode& reply);
+std::string render_ack(const JsonNode& reply);
+std::string render_status(const JsonNode& reply);
 
 // How a marco field's key reads in a sentence: "nextStep" is "next step",
 // every other key reads as itself.

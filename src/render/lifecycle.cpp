@@ -13,17 +13,17 @@ std::vector<std::string> routing_parts(Value v) {
     return parts;
 }
 
-std::vector<std::string> warning_lines(const Json& reply) {
+std::vector<std::string> warning_lines(const JsonNode& reply) {
     std::vector<std::string> lines;
     const Value warnings = read_property(reply, "mcpWarnings");
     if (warnings == nullptr || !warnings->is_array()) return lines;
-    for (const Json& warning : *warnings) {
-        if (warning.is_string()) lines.push_back("warning: " + warning.get_ref<const std::string&>());
+    for (const JsonNode& warning : *warnings) {
+        if (warning.is_string()) lines.push_back("warning: " + std::string(warning.text()));
     }
     return lines;
 }
 
-std::string render_spawn(const Json& reply) {
+std::string render_spawn(const JsonNode& reply) {
     std::vector<std::string> parts = routing_parts(&reply);
     const Value cli = read_property(reply, "cliId");
     if (is_present(cli)) parts.insert(parts.begin(), "cli " + value_text(cli));
@@ -41,13 +41,13 @@ std::string render_spawn(const Json& reply) {
     return join(lines, "\n");
 }
 
-std::string render_send(const Json& reply) {
+std::string render_send(const JsonNode& reply) {
     std::vector<std::string> lines = {"message sent"};
     for (std::string& line : warning_lines(reply)) lines.push_back(std::move(line));
     return join(lines, "\n");
 }
 
-std::string render_standby(const Json& reply) {
+std::string render_standby(const JsonNode& reply) {
     const std::string name = member_text(reply, "terminalName");
     return "subterminal moved to standby: " + name +
            " (pane hidden; same live CLI context preserved; resume it without a task with "
@@ -55,12 +55,12 @@ std::string render_standby(const Json& reply) {
            name + "\")";
 }
 
-std::string render_resume(const Json& reply) {
+std::string render_resume(const JsonNode& reply) {
     return "subterminal resumed: " + member_text(reply, "terminalName") + " (" + member_text(reply, "status") +
            "; same live CLI and prior context restored; no task was assigned)";
 }
 
-std::string render_close(const Json& reply) {
+std::string render_close(const JsonNode& reply) {
     const std::string name = member_text(reply, "terminalName");
     if (is_string(read_property(reply, "disposition"), "standby")) {
         return "subterminal moved to standby: " + name +

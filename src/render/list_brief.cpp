@@ -14,15 +14,15 @@ namespace tv {
 namespace {
 
 // "api-2  [subagent]  idle  (codex)  model m1, effort high"
-std::string terminal_line(const Json& t) {
+std::string terminal_line(const JsonNode& t) {
     const std::vector<std::string> parts = routing_parts(&t);
     return member_text(t, "name") + "  [" + member_text(t, "role") + "]  " + member_text(t, "status") + "  (" +
            member_text(t, "cliId") + ")" + (parts.empty() ? "" : "  " + join(parts, ", "));
 }
 
-std::vector<std::string> subagents_in(const Json& terminals, std::string_view status) {
+std::vector<std::string> subagents_in(const JsonNode& terminals, std::string_view status) {
     std::vector<std::string> names;
-    for (const Json& t : terminals) {
+    for (const JsonNode& t : terminals) {
         if (is_string(read_property(t, "role"), "subagent") && is_string(read_property(t, "status"), status)) {
             names.push_back(member_text(t, "name"));
         }
@@ -30,7 +30,7 @@ std::vector<std::string> subagents_in(const Json& terminals, std::string_view st
     return names;
 }
 
-std::string category_line(const Json& c) {
+std::string category_line(const JsonNode& c) {
     const std::string head = "  " + member_text(c, "id") + ": " + member_text(c, "leaderLabel") + " -> ";
     const Value profile_reason = read_property(c, "profileReason");
     const std::string reason = is_present(profile_reason) ? "  (" + value_text(profile_reason) + ")" : "";
@@ -54,7 +54,7 @@ std::string category_line(const Json& c) {
     return head + join(parts, ", ") + reason + fallback;
 }
 
-void append_header(const Json& reply, std::vector<std::string>& lines) {
+void append_header(const JsonNode& reply, std::vector<std::string>& lines) {
     const Value build = nested_holder(&reply, "build", "version");
     lines.push_back("app build: " + value_text(read_property(build, "version")) + " \u00b7 commit " +
                     value_text(read_property(build, "commit")) + " \u00b7 built " +
@@ -68,14 +68,14 @@ void append_header(const Json& reply, std::vector<std::string>& lines) {
 
 }  // namespace
 
-std::vector<std::string> idle_subagents(const Json& terminals) { return subagents_in(terminals, "idle"); }
-std::vector<std::string> standby_subagents(const Json& terminals) { return subagents_in(terminals, "standby"); }
+std::vector<std::string> idle_subagents(const JsonNode& terminals) { return subagents_in(terminals, "idle"); }
+std::vector<std::string> standby_subagents(const JsonNode& terminals) { return subagents_in(terminals, "standby"); }
 
-std::string render_list(const Json& reply) {
-    const Json& terminals = counted_list(&reply, "terminals", "responseBody.terminals.map is not a function");
+std::string render_list(const JsonNode& reply) {
+    const JsonNode& terminals = counted_list(&reply, "terminals", "responseBody.terminals.map is not a function");
     if (terminals.empty()) return "no live terminal";
     std::vector<std::string> lines;
-    for (const Json& t : terminals) lines.push_back(terminal_line(t));
+    for (const JsonNode& t : terminals) lines.push_back(terminal_line(t));
     const std::vector<std::string> idle = idle_subagents(terminals);
     if (!idle.empty()) {
         lines.push_back("");
@@ -94,29 +94,29 @@ std::string render_list(const Json& reply) {
 
 // Blocks are checked in the order they print, so a bad later list throws
 // away the lines already built and nothing half-made reaches the reader.
-std::string render_brief(const Json& reply) {
+std::string render_brief(const JsonNode& reply) {
     std::vector<std::string> lines;
     append_header(reply, lines);
     append_profile_lines(reply, lines);
 
     lines.insert(lines.end(), {"", "terminals:"});
-    const Json& terminals = counted_list(&reply, "terminals", "responseBody.terminals is not iterable");
+    const JsonNode& terminals = counted_list(&reply, "terminals", "responseBody.terminals is not iterable");
     if (terminals.empty()) lines.push_back("  (none)");
-    for (const Json& t : terminals) lines.push_back("  " + terminal_line(t));
+    for (const JsonNode& t : terminals) lines.push_back("  " + terminal_line(t));
 
     lines.insert(lines.end(), {"", "routing categories (leaderboard leaders):"});
-    for (const Json& c : walked_list(&reply, "categories")) lines.push_back(category_line(c));
+    for (const JsonNode& c : walked_list(&reply, "categories")) lines.push_back(category_line(c));
 
     lines.insert(lines.end(), {"", "catalog index (details per task via \"tarvolt-ctl skills --for\"):"});
-    const Json& catalog = counted_list(&reply, "catalog", "responseBody.catalog is not iterable");
+    const JsonNode& catalog = counted_list(&reply, "catalog", "responseBody.catalog is not iterable");
     if (catalog.empty()) lines.push_back("  (empty)");
-    for (const Json& e : catalog) {
+    for (const JsonNode& e : catalog) {
         lines.push_back("  [" + member_text(e, "kind") + "] " + member_text(e, "id") + ": " + member_text(e, "name") +
                         " - " + member_text(e, "description"));
     }
 
     lines.insert(lines.end(), {"", "protocol:"});
-    for (const Json& p : walked_list(&reply, "protocol")) lines.push_back("  " + value_text(p));
+    for (const JsonNode& p : walked_list(&reply, "protocol")) lines.push_back("  " + value_text(p));
     return join(lines, "\n");
 }
 

@@ -9,12 +9,12 @@
 
 namespace tv {
 
-std::string render_list(const Json& reply);
-std::string render_brief(const Json& reply);
+std::string render_list(const JsonNode& reply);
+std::string render_brief(const JsonNode& reply);
 
 // Names of the subagents of `terminals` (an array) whose status is the
 // string "idle", respectively "standby", in list order.
-std::vector<std::string> idle_subagents(const Json& terminals);
-std::vector<std::string> standby_subagents(const Json& terminals);
+std::vector<std::string> idle_subagents(const JsonNode& terminals);
+std::vector<std::string> standby_subagents(const JsonNode& terminals);
 
 }  // namespace tv

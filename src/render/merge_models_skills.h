@@ -7,10 +7,10 @@
 
 namespace tv {
 
-std::string render_merge(const Json& reply);
-std::string render_models(const Json& reply);
-std::string render_skills(const Json& reply);
-std::string render_quota(const Json& reply);
-std::string render_install_skill(const Json& reply);
+std::string render_merge(const JsonNode& reply);
+std::string render_models(const JsonNode& reply);
+std::string render_skills(const JsonNode& reply);
+std::string render_quota(const JsonNode& reply);
+std::string render_install_skill(const JsonNode& reply);
 
 }  // namespace tv

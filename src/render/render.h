@@ -8,7 +8,7 @@
 
 namespace tv {
 
-using Renderer = std::string (*)(const Json& reply);
+using Renderer = std::string (*)(const JsonNode& reply);
 
 // The renderer of a control command; nullptr for image and video, which
 // print their own result.

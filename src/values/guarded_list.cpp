@@ -6,7 +6,7 @@
 
 namespace tv {
 
-const Json& counted_list(Value holder, std::string_view key, std::string_view wrong_kind) {
+const JsonNode& counted_list(Value holder, std::string_view key, std::string_view wrong_kind) {
     const Value v = read_property(holder, key);
     if (v == nullptr) fail("Cannot read properties of undefined (reading 'length')");
     if (v->is_null()) fail("Cannot read properties of null (reading 'length')");
@@ -14,7 +14,7 @@ const Json& counted_list(Value holder, std::string_view key, std::string_view wr
     return *v;
 }
 
-const Json& walked_list(Value holder, std::string_view key) {
+const JsonNode& walked_list(Value holder, std::string_view key) {
     const Value v = read_property(holder, key);
     if (v == nullptr || !v->is_array()) fail("responseBody." + std::string(key) + " is not iterable");
     return *v;

@@ -6,7 +6,7 @@
 
 namespace tv {
 
-std::string pending_line(const Json& reply) {
+std::string pending_line(const JsonNode& reply) {
     const Value pending = read_property(reply, "pending");
     if (pending == nullptr || !pending->is_object()) return "";
     std::string parts;
@@ -24,6 +24,10 @@ std::string pending_line(const Json& reply) {
     return parts.empty() ? "" : "\npending: " + parts;
 }
 
-void write_result(const std::string& body, const Json& reply) { write_stdout(body + pending_line(reply) + "\n"); }
+void write_result(std::string body, const JsonNode& reply) {
+    body += pending_line(reply);
+    body += '\n';
+    write_stdout(body);
+}
 
 }  // namespace tv

@@ -9,9 +9,9 @@
 namespace tv {
 
 // "" or "\npending: ..." from the reply's `pending` object.
-std::string pending_line(const Json& reply);
+std::string pending_line(const JsonNode& reply);
 
-// Writes body + pending line + "\n" in one go.
-void write_result(const std::string& body, const Json& reply);
+// Writes body + pending line + "\n" in one go, appending to `body` in place.
+void write_result(std::string body, const JsonNode& reply);
 
 }  // namespace tv

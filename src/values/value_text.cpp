@@ -7,37 +7,32 @@
 
 namespace tv {
 
-Value read_property(Value holder, std::string_view key) {
-    if (holder == nullptr || !holder->is_object()) return nullptr;
-    for (const auto& member : holder->get_ref<const Json::object_t&>()) {
-        if (member.first == key) return &member.second;
-    }
-    return nullptr;
-}
+Value read_property(Value holder, std::string_view key) { return holder == nullptr ? nullptr : holder->find(key); }
 
 namespace {
 
-void append_text(std::string& out, const Json& v) {
-    switch (v.type()) {
-        case Json::value_t::null:
+void append_text(std::string& out, const JsonNode& v) {
+    using Kind = JsonNode::Kind;
+    switch (v.kind()) {
+        case Kind::null:
             out += "null";
             break;
-        case Json::value_t::boolean:
-            out += v.get<bool>() ? "true" : "false";
+        case Kind::boolean:
+            out += v.boolean_value() ? "true" : "false";
             break;
-        case Json::value_t::number_unsigned:
-            out += std::to_string(v.get<Json::number_unsigned_t>());
+        case Kind::number_unsigned:
+            out += std::to_string(v.unsigned_value());
             break;
-        case Json::value_t::number_integer:
-            out += std::to_string(v.get<Json::number_integer_t>());
+        case Kind::number_integer:
+            out += std::to_string(v.integer_value());
             break;
-        case Json::value_t::number_float:
-            out += number_to_text(v.get<double>());
+        case Kind::number_float:
+            out += number_to_text(v.number());
             break;
-        case Json::value_t::string:
-            out += v.get_ref<const std::string&>();
+        case Kind::string:
+            out += v.text();
             break;
-        case Json::value_t::array: {
+        case Kind::array: {
             Joiner elements(out, ",");
             for (const auto& element : v) append_text(elements.next(), element);
             break;
@@ -57,7 +52,7 @@ std::string value_text(Value v) {
     return out;
 }
 
-std::string join_texts(const Json& array) {
+std::string join_texts(const JsonNode& array) {
     std::string out;
     Joiner elements(out, ", ");
     for (const auto& element : array) append_text(elements.next(), element);
@@ -66,27 +61,25 @@ std::string join_texts(const Json& array) {
 
 bool number_value(Value v, double& out) {
     if (v == nullptr || !v->is_number()) return false;
-    out = v->get<double>();
+    out = v->number();
     return true;
 }
 
 bool is_truthy(Value v) {
     if (v == nullptr || v->is_null()) return false;
-    if (v->is_boolean()) return v->get<bool>();
+    if (v->is_boolean()) return v->boolean_value();
     if (v->is_number()) {
-        const double d = v->get<double>();
+        const double d = v->number();
         return !(d == 0 || std::isnan(d));
     }
-    if (v->is_string()) return !v->get_ref<const std::string&>().empty();
+    if (v->is_string()) return !v->text().empty();
     return true;
 }
 
-bool is_string(Value v, std::string_view s) {
-    return v != nullptr && v->is_string() && v->get_ref<const std::string&>() == s;
-}
+bool is_string(Value v, std::string_view s) { return v != nullptr && v->is_string() && v->text() == s; }
 
-bool is_true(Value v) { return v != nullptr && v->is_boolean() && v->get<bool>(); }
-bool is_false(Value v) { return v != nullptr && v->is_boolean() && !v->get<bool>(); }
+bool is_true(Value v) { return v != nullptr && v->is_boolean() && v->boolean_value(); }
+bool is_false(Value v) { return v != nullptr && v->is_boolean() && !v->boolean_value(); }
 
 bool is_number_above_zero(Value v) {
     double d;

@@ -9,19 +9,19 @@
 
 namespace tv {
 
-using Value = const Json*;
+using Value = const JsonNode*;
 
 // The member `key` when `holder` is an object that has it; else absent.
 Value read_property(Value holder, std::string_view key);
-inline Value read_property(const Json& holder, std::string_view key) { return read_property(&holder, key); }
+inline Value read_property(const JsonNode& holder, std::string_view key) { return read_property(&holder, key); }
 
 // "undefined", "null", numbers exactly, strings unchanged, arrays joined
 // with "," (flattened), objects "[object Object]".
 std::string value_text(Value v);
-inline std::string value_text(const Json& v) { return value_text(&v); }
+inline std::string value_text(const JsonNode& v) { return value_text(&v); }
 
 // value_text of each element joined with ", ".
-std::string join_texts(const Json& array);
+std::string join_texts(const JsonNode& array);
 
 bool is_truthy(Value v);
 

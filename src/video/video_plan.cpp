@@ -6,19 +6,19 @@
 namespace tv {
 namespace {
 
-std::string required(const Json& entry, std::string_view key) {
-    const std::string* text = required_text(&entry, key);
-    if (text == nullptr) fail("the tarvolt video plan carries no \"" + std::string(key) + "\"");
-    return *text;
+std::string required(const JsonNode& entry, std::string_view key) {
+    const std::optional<std::string_view> text = required_text(&entry, key);
+    if (!text) fail("the tarvolt video plan carries no \"" + std::string(key) + "\"");
+    return std::string(*text);
 }
 
-PlanDuration required_ms(const Json& entry, std::string_view key) {
+PlanDuration required_ms(const JsonNode& entry, std::string_view key) {
     const auto ms = non_negative_integer(read_property(entry, key));
     if (!ms) fail("a video attempt carries no \"" + std::string(key) + "\"");
     return duration_from_ms(*ms);
 }
 
-VideoAttempt read_attempt(const Json& entry) {
+VideoAttempt read_attempt(const JsonNode& entry) {
     if (!is_string(read_property(entry, "kind"), "api")) {
         fail(
             "a video attempt is not a registered API; video has no local tool, so this client will not run "
@@ -27,8 +27,8 @@ VideoAttempt read_attempt(const Json& entry) {
     VideoAttempt attempt;
     attempt.api_id = required(entry, "apiId");
     attempt.api_name = required(entry, "apiName");
-    const std::string* model = required_text(&entry, "model");
-    attempt.model = model != nullptr ? *model : "default model";
+    const std::optional<std::string_view> model = required_text(&entry, "model");
+    attempt.model = model ? std::string(*model) : "default model";
     attempt.timeout = required_ms(entry, "timeoutMs");
     attempt.poll_interval = required_ms(entry, "pollIntervalMs");
     // Providers are never asked more often than once a second.
@@ -41,9 +41,9 @@ VideoAttempt read_attempt(const Json& entry) {
 
 }  // namespace
 
-VideoPlan read_video_plan(const Json& reply) {
+VideoPlan read_video_plan(const JsonNode& reply) {
     VideoPlan plan;
-    for (const Json& entry : plan_attempts(reply, "video")) plan.attempts.push_back(read_attempt(entry));
+    for (const JsonNode& entry : plan_attempts(reply, "video")) plan.attempts.push_back(read_attempt(entry));
     if (plan.attempts.empty()) fail("the tarvolt video plan carries no API to call");
     PlanTarget target = read_plan_target(reply, "video");
     plan.output_path = std::move(target.output_path);

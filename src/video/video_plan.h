@@ -26,6 +26,6 @@ struct VideoPlan {
 };
 
 // Ends the run with the first fault found, in the order the checks run.
-VideoPlan read_video_plan(const Json& reply);
+VideoPlan read_video_plan(const JsonNode& reply);
 
 }  // namespace tv

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "http_client/control_client.h"
+#include "support/reply_tree.h"
 #include "support/run_ctl.h"
 #include "values/json.h"
 
@@ -74,7 +75,7 @@ public:
         const tv::CallerEnv e{std::to_string(port), with_token.value_or(token), "orchestrator", port};
         const tv::ControlReply reply = tv::send_control_request(e, body);
         if (!reply.body) throw std::runtime_error(reply.error);
-        return *reply.body;
+        return tvtest::json_of(*reply.body);
     }
     // The command with these members, from the pane `from`.
     tv::Json ask(const std::string& command, const tv::Json& members = tv::Json::object(),

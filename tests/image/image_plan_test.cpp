@@ -1,12 +1,13 @@
 #include "image/image_plan.h"
 #include "support/outcome.h"
+#include "support/reply_tree.h"
 
 #include <gtest/gtest.h>
 
 namespace tv {
 namespace {
 
-using tvtest::parse_or_fail;
+using tvtest::reply_or_fail;
 
 constexpr const char* tool =
     R"({"kind":"command","timeoutMs":1000,"imageCliId":"codex-image","toolName":"Codex","model":"gpt-image-1","commandLine":"true"})";
@@ -38,13 +39,13 @@ TEST(ReadImagePlan, StopsAtTheFirstFaultInCheckingOrder) {
         {plan(tool, R"(,"outputPath":"")"), "the tarvolt image plan carries no \"outputPath\""},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(tvtest::failure_of([&] { read_image_plan(parse_or_fail(c.first)); }), c.second) << c.first;
+        EXPECT_EQ(tvtest::failure_of([&] { read_image_plan(reply_or_fail(c.first)); }), c.second) << c.first;
     }
 }
 
 // What the image command's runs do not show: the defaults.
 TEST(ReadImagePlan, FillsTheDefaults) {
-    const ImagePlan p = read_image_plan(parse_or_fail(plan(
+    const ImagePlan p = read_image_plan(reply_or_fail(plan(
         R"({"kind":"api","timeoutMs":1,"apiId":"a","apiName":"A"},{"kind":"api","timeoutMs":1,"apiId":"b","apiName":"B","model":""})",
         R"(,"outputPath":"/x","registeredApiCount":-2)")));
     ASSERT_EQ(p.attempts.size(), 2u);

@@ -2,6 +2,7 @@
 #include "image/answer_list.h"
 #include "image/exhausted_text.h"
 #include "support/outcome.h"
+#include "support/reply_tree.h"
 
 #include <gtest/gtest.h>
 #include <limits>
@@ -17,8 +18,8 @@ TEST(NonNegativeInteger, TakesOnlyUnsignedLiterals) {
         {"\"300000\"", std::nullopt},
     };
     for (const auto& [text, expected] : cases) {
-        const Json value = tvtest::parse_or_fail(text);
-        EXPECT_EQ(non_negative_integer(&value), expected) << text;
+        const JsonTree value = tvtest::reply_or_fail(text);
+        EXPECT_EQ(non_negative_integer(&value.root()), expected) << text;
     }
     EXPECT_EQ(non_negative_integer(nullptr), std::nullopt);
 }

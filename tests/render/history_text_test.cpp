@@ -1,6 +1,7 @@
 #include "render/history_text.h"
 
 #include "support/outcome.h"
+#include "support/reply_tree.h"
 
 #include <gtest/gtest.h>
 #include <cmath>
@@ -13,11 +14,11 @@ namespace {
 // A reply value from its JSON text, so that number kinds come out as the
 // reader makes them; nullptr stands for an absent value.
 struct Input {
-    std::optional<Json> json;
+    std::optional<JsonTree> json;
     explicit Input(const char* text) {
-        if (text != nullptr) json = tvtest::parse_or_fail(text);
+        if (text != nullptr) json = tvtest::reply_or_fail(text);
     }
-    Value value() const { return json ? &*json : nullptr; }
+    Value value() const { return json ? &json->root() : nullptr; }
 };
 
 struct Case {

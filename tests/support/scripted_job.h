@@ -4,6 +4,7 @@
 
 #include "image/app_job.h"
 #include "support/outcome.h"
+#include "support/reply_tree.h"
 
 #include <chrono>
 #include <deque>
@@ -41,6 +42,6 @@ struct ScriptedApp {
     }
 };
 
-inline tv::ControlReply reply(const std::string& text) { return {parse_or_fail(text), {}}; }
+inline tv::ControlReply reply(const std::string& text) { return {reply_or_fail(text), {}}; }
 
 }  // namespace tvtest

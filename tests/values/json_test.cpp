@@ -84,3 +84,65 @@ TEST(ParseJson, ManyKeysAndRepeatsStayLinear) {
 
 }  // namespace
 }  // namespace tv
+
+namespace tv {
+namespace {
+
+// The reply reader: where its own reader and the exact parser could part,
+// the value or the text must be the exact parser's.
+TEST(ParseReply, NumberKindsAndFallbacks) {
+    using Kind = JsonNode::Kind;
+    const struct {
+        const char* text;
+        Kind kind;
+        double number;
+    } cases[] = {
+        {"18446744073709551615", Kind::number_unsigned, 18446744073709551615.0},
+        {"18446744073709551616", Kind::number_float, 18446744073709551616.0},
+        {"-9223372036854775808", Kind::number_integer, -9223372036854775808.0},
+        {"-9223372036854775809", Kind::number_float, -9223372036854775808.0},
+        {"-0", Kind::number_float, -0.0},
+        {"2.0", Kind::number_float, 2.0},
+        {"1e-400", Kind::number_float, 0.0},
+        {"-1e-400", Kind::number_float, -0.0},
+    };
+    for (const auto& c : cases) {
+        const JsonTreeParse p = parse_reply(c.text);
+        ASSERT_TRUE(p.value) << c.text;
+        EXPECT_EQ(p.value->root().kind(), c.kind) << c.text;
+        EXPECT_EQ(p.value->root().number(), c.number) << c.text;
+        EXPECT_EQ(std::signbit(p.value->root().number()), std::signbit(c.number)) << c.text;
+    }
+    for (const std::string& bad : {std::string("1e400"), std::string(R"(["\udc00"])"), std::string(R"(["\ud800"])"),
+                                   std::string("{\"a\":1}\0x", 9), "[\"" + std::string(40, 'a') + "\x1d\"]"}) {
+        EXPECT_EQ(parse_reply(bad).error, parse_json(bad).error) << bad;
+    }
+    const JsonTreeParse escaped = parse_reply(R"(["a\"b\u00e9\ud83d\ude00", "plain"])");
+    ASSERT_TRUE(escaped.value);
+    EXPECT_EQ(escaped.value->root()[0].text(), "a\"b\u00e9\U0001F600");
+    EXPECT_EQ(escaped.value->root()[1].text(), "plain");
+}
+
+TEST(ParseReply, RepeatedKeysFoldIntoTheFirstPlace) {
+    for (const int members : {3, 200000}) {
+        std::string text = "{";
+        for (int i = 0; i < members; ++i)
+            text += "\"k" + std::to_string(i % (members / 2 + 1)) + "\":" + std::to_string(i) + ",";
+        text.back() = '}';
+        const JsonTreeParse p = parse_reply(text);
+        ASSERT_TRUE(p.value);
+        const JsonNode& o = p.value->root();
+        EXPECT_EQ(o.size(), static_cast<std::size_t>(members / 2 + 1));
+        EXPECT_EQ(o.members()[0].key(), "k0");
+        EXPECT_EQ(o.find("k0")->unsigned_value(), static_cast<std::uint64_t>(members / 2 + 1));
+        EXPECT_EQ(o.members().back().key(), "k" + std::to_string(members / 2));
+    }
+}
+
+TEST(ParseReply, NestingStopsAtTheLimit) {
+    EXPECT_TRUE(parse_reply(std::string(128, '[') + std::string(128, ']')).value);
+    EXPECT_EQ(parse_reply(std::string(1000000, '[')).error, "recursion limit exceeded at line 1 column 129");
+}
+
+}  // namespace
+}  // namespace tv

@@ -1,5 +1,6 @@
 #include "values/value_text.h"
 #include "support/outcome.h"
+#include "support/reply_tree.h"
 #include "values/guarded_list.h"
 #include "values/output_frame.h"
 
@@ -9,7 +10,7 @@ namespace tv {
 namespace {
 
 using tvtest::failure_of;
-using tvtest::parse_or_fail;
+using tvtest::reply_or_fail;
 
 TEST(ValueText, FollowsTheReadersNumberKinds) {
     const std::pair<const char*, const char*> cases[] = {
@@ -27,12 +28,12 @@ TEST(ValueText, FollowsTheReadersNumberKinds) {
         {"[[],[[]]]", ","},
         {"{\"a\":1}", "[object Object]"},
     };
-    for (const auto& [json, text] : cases) EXPECT_EQ(value_text(parse_or_fail(json)), text) << json;
+    for (const auto& [json, text] : cases) EXPECT_EQ(value_text(reply_or_fail(json)), text) << json;
     EXPECT_EQ(value_text(nullptr), "undefined");
-    EXPECT_EQ(join_texts(parse_or_fail("[\"a\",null,3,[1,2],{}]")), "a, null, 3, 1,2, [object Object]");
-    EXPECT_EQ(join_texts(parse_or_fail("[]")), "");
+    EXPECT_EQ(join_texts(reply_or_fail("[\"a\",null,3,[1,2],{}]")), "a, null, 3, 1,2, [object Object]");
+    EXPECT_EQ(join_texts(reply_or_fail("[]")), "");
     // Only an object's own member is read; anything else holds nothing.
-    const Json list = parse_or_fail("[{\"a\":1}]");
+    const JsonTree list = reply_or_fail("[{\"a\":1}]");
     EXPECT_EQ(read_property(list, "a"), nullptr);
     EXPECT_EQ(read_property(nullptr, "a"), nullptr);
 }
@@ -43,8 +44,8 @@ TEST(IsTruthy, LikeTheAppsOwnClient) {
         {"-1", true},    {"0.5", true},    {"\"\"", false}, {"\"0\"", true}, {"[]", true},  {"{}", true},
     };
     for (const auto& [json, truthy] : cases) {
-        const Json v = parse_or_fail(json);
-        EXPECT_EQ(is_truthy(&v), truthy) << json;
+        const JsonTree v = reply_or_fail(json);
+        EXPECT_EQ(is_truthy(&v.root()), truthy) << json;
     }
     EXPECT_FALSE(is_truthy(nullptr));
 }
@@ -60,7 +61,7 @@ TEST(PendingLine, NamesOnlyWhatReallyWaits) {
         {R"({"pending":{"unreadReports":0.5}})", "\npending: 0.5 " + unread},
         {R"({"pending":{"runningTasks":3.0,"unreadReports":-1}})", "\npending: 3 task(s) still running"},
     };
-    for (const auto& [json, line] : cases) EXPECT_EQ(pending_line(parse_or_fail(json)), line) << json;
+    for (const auto& [json, line] : cases) EXPECT_EQ(pending_line(reply_or_fail(json)), line) << json;
 }
 
 // The messages of list reads that meet the wrong shape; each renderer pins
@@ -79,10 +80,10 @@ TEST(GuardedList, EndsTheRunOnWrongShapes) {
         {R"({"l":[]})", "<no failure>", "<no failure>", "<no failure>"},
     };
     for (const auto& c : cases) {
-        const Json v = parse_or_fail(c.reply);
-        EXPECT_EQ(failure_of([&] { counted_list(&v, "l", "wrong kind"); }), c.counted) << c.reply;
-        EXPECT_EQ(failure_of([&] { walked_list(&v, "l"); }), c.walked) << c.reply;
-        EXPECT_EQ(failure_of([&] { nested_holder(&v, "l", "first"); }), c.nested) << c.reply;
+        const JsonTree v = reply_or_fail(c.reply);
+        EXPECT_EQ(failure_of([&] { counted_list(&v.root(), "l", "wrong kind"); }), c.counted) << c.reply;
+        EXPECT_EQ(failure_of([&] { walked_list(&v.root(), "l"); }), c.walked) << c.reply;
+        EXPECT_EQ(failure_of([&] { nested_holder(&v.root(), "l", "first"); }), c.nested) << c.reply;
     }
 }
 

@@ -1,5 +1,6 @@
 #include "video/video_plan.h"
 #include "support/outcome.h"
+#include "support/reply_tree.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +9,7 @@ namespace {
 
 std::string plan_failure(const std::string& attempts, const std::string& rest = R"(,"outputPath":"/w/v.mp4")") {
     return tvtest::failure_of(
-        [&] { read_video_plan(tvtest::parse_or_fail(R"({"ok":true,"attempts":)" + attempts + rest + "}")); });
+        [&] { read_video_plan(tvtest::reply_or_fail(R"({"ok":true,"attempts":)" + attempts + rest + "}")); });
 }
 
 constexpr const char* good = R"({"kind":"api","apiId":"a","apiName":"A","timeoutMs":1,"pollIntervalMs":1})";
@@ -35,7 +36,7 @@ TEST(VideoPlan, ChecksInOrder) {
 }
 
 TEST(VideoPlan, ReadsDefaultsAndRoundsThePollInterval) {
-    const VideoPlan plan = read_video_plan(tvtest::parse_or_fail(R"({"attempts":[
+    const VideoPlan plan = read_video_plan(tvtest::reply_or_fail(R"({"attempts":[
         {"kind":"api","apiId":"a","apiName":"A","model":"","timeoutMs":90000,"pollIntervalMs":0},
         {"kind":"api","apiId":"b","apiName":"B","model":"m","timeoutMs":0,"pollIntervalMs":1000},
         {"kind":"api","apiId":"c","apiName":"C","timeoutMs":0,"pollIntervalMs":1001},

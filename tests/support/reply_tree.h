@@ -1,0 +1,48 @@
+// A reply read the way the client reads it, or the test failed.
+#pragma once
+
+#include "values/json.h"
+
+#include <gtest/gtest.h>
+
+#include <string_view>
+
+namespace tvtest {
+
+inline tv::JsonTree reply_or_fail(std::string_view json_text) {
+    tv::JsonTreeParse parsed = tv::parse_reply(json_text);
+    if (!parsed.value) ADD_FAILURE() << "bad JSON text: " << parsed.error << "\n" << json_text;
+    return parsed.value ? std::move(*parsed.value) : tv::JsonTree();
+}
+
+// The same value as a Json, for tests that look at replies with its means.
+inline tv::Json json_of(const tv::JsonNode& n) {
+    using Kind = tv::JsonNode::Kind;
+    switch (n.kind()) {
+        case Kind::null:
+            return nullptr;
+        case Kind::boolean:
+            return n.boolean_value();
+        case Kind::number_unsigned:
+            return n.unsigned_value();
+        case Kind::number_integer:
+            return n.integer_value();
+        case Kind::number_float:
+            return n.number();
+        case Kind::string:
+            return std::string(n.text());
+        case Kind::array: {
+            tv::Json a = tv::Json::array();
+            for (const tv::JsonNode& e : n) a.push_back(json_of(e));
+            return a;
+        }
+        case Kind::object: {
+            tv::Json o = tv::Json::object();
+            for (const tv::JsonMember& m : n.members()) o[std::string(m.key())] = json_of(m.value());
+            return o;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace tvtest
