@@ -41,11 +41,13 @@ std::size_t trailing_start(std::string_view text) {
 
 }  // namespace
 
-std::string trim_white_space(std::string_view text) {
+std::string_view trimmed(std::string_view text) {
     const std::size_t end = trailing_start(text);
     const std::size_t begin = leading_end(text.substr(0, end));
-    return std::string(text.substr(begin, end - begin));
+    return text.substr(begin, end - begin);
 }
+
+std::string trim_white_space(std::string_view text) { return std::string(trimmed(text)); }
 
 std::string trim_trailing_white_space(std::string_view text) {
     return std::string(text.substr(0, trailing_start(text)));

@@ -6,7 +6,6 @@
 
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 namespace tv {
@@ -15,47 +14,71 @@ namespace {
 constexpr std::string_view task_indent = "    ";
 
 void add_task(Joiner& lines, const JsonNode& task) {
-    lines.add("  tarefa: " + one_line_text(read_property(task, "text")) + " [" +
-              value_text(read_property(task, "outcome")) + "]");
-    lines.add(labelled_line(
-        task_indent, "painel",
-        value_text(read_property(task, "panelName")) + " (" + value_text(read_property(task, "panelId")) + ")"));
-    lines.add(labelled_line(task_indent, "tokens", tokens_text(&task)));
-    lines.add(labelled_line(task_indent, "tempo", duration_text(read_property(task, "elapsedSeconds"))));
+    std::string& head = lines.next();
+    head += "  tarefa: ";
+    append_one_line(head, read_property(task, "text"));
+    head += " [";
+    append_value_text(head, read_property(task, "outcome"));
+    head += ']';
+    std::string& panel = append_label(lines.next(), task_indent, "painel");
+    append_value_text(panel, read_property(task, "panelName"));
+    panel += " (";
+    append_value_text(panel, read_property(task, "panelId"));
+    panel += ')';
+    append_tokens(append_label(lines.next(), task_indent, "tokens"), &task);
+    append_duration(append_label(lines.next(), task_indent, "tempo"), read_property(task, "elapsedSeconds"));
     const JsonNode& models = counted_list(&task, "models", "responseBody history models are not iterable");
-    lines.add(labelled_line(task_indent, "modelos", models.empty() ? "—" : join_texts(models)));
-    lines.add(labelled_line(task_indent, "custo", task_cost_text(read_property(task, "costUsd"))));
+    std::string& model_line = append_label(lines.next(), task_indent, "modelos");
+    if (models.empty()) model_line += "—";
+    Joiner names(model_line, ", ");
+    for (const JsonNode& model : models) append_value_text(names.next(), &model);
+    append_task_cost(append_label(lines.next(), task_indent, "custo"), read_property(task, "costUsd"));
     const JsonNode& commits = counted_list(&task, "commits", "responseBody history commits are not iterable");
-    lines.add(labelled_line(task_indent, "commits", commits.empty() ? "—" : ""));
+    std::string& commit_head = append_label(lines.next(), task_indent, "commits");
+    if (commits.empty()) commit_head += "—";
     for (const JsonNode& commit : commits) {
-        lines.add("      " + value_text(read_property(commit, "sha")) + "  " +
-                  one_line_text(read_property(commit, "subject")));
+        std::string& line = lines.next();
+        line += "      ";
+        append_value_text(line, read_property(commit, "sha"));
+        line += "  ";
+        append_one_line(line, read_property(commit, "subject"));
     }
 }
 
-void add_request(Joiner& lines, const JsonNode& request, const std::string& summary) {
-    lines.add("pedido: " + summary);
-    for (const std::string& line : totals_lines(read_property(request, "totals"))) lines.add(line);
+void add_request(Joiner& lines, const JsonNode& request, std::string_view summary) {
+    std::string& head = lines.next();
+    head += "pedido: ";
+    head += summary;
+    add_totals_lines(lines, read_property(request, "totals"));
     const JsonNode& tasks = counted_list(&request, "tasks", "responseBody history tasks are not iterable");
     if (tasks.empty()) lines.add("  (nenhuma tarefa registrada)");
     for (const JsonNode& task : tasks) add_task(lines, task);
     lines.add("");
 }
 
-void add_day(Joiner& lines, const JsonNode& day, const std::string& project) {
+void add_day(Joiner& lines, const JsonNode& day, std::string_view project) {
     const JsonNode& requests = counted_list(&day, "requests", "responseBody.days requests are not iterable");
-    std::vector<std::string> summaries;
-    summaries.reserve(requests.size());
-    for (const JsonNode& request : requests) summaries.push_back(one_line_text(read_property(request, "summary")));
-    lines.add("dia " + value_text(read_property(day, "day")) + " — foi feito: " + join(summaries, "; "));
-    lines.add("projeto: " + project);
+    std::vector<std::string> summaries(requests.size());
+    for (std::size_t i = 0; i < requests.size(); ++i)
+        append_one_line(summaries[i], read_property(requests[i], "summary"));
+    std::string& head = lines.next();
+    head += "dia ";
+    append_value_text(head, read_property(day, "day"));
+    head += " — foi feito: ";
+    Joiner done(head, "; ");
+    for (const std::string& summary : summaries) done.add(summary);
+    std::string& project_line = lines.next();
+    project_line += "projeto: ";
+    project_line += project;
     lines.add("");
     for (std::size_t i = 0; i < requests.size(); ++i) add_request(lines, requests[i], summaries[i]);
     const Value totals = read_property(day, "totals");
     lines.add("TOTAL DO DIA");
-    for (const std::string& line : totals_lines(totals)) lines.add(line);
-    lines.add("*** VALOR TOTAL EM DÓLARES: " +
-              cost_text(read_property(totals, "costUsd"), read_property(totals, "unpricedTaskCount")) + " ***");
+    add_totals_lines(lines, totals);
+    std::string& total = lines.next();
+    total += "*** VALOR TOTAL EM DÓLARES: ";
+    append_cost(total, read_property(totals, "costUsd"), read_property(totals, "unpricedTaskCount"));
+    total += " ***";
 }
 
 }  // namespace
@@ -64,7 +87,7 @@ std::string render_history(const JsonNode& reply) {
     const JsonNode& days = counted_list(&reply, "days", "responseBody.days is not iterable");
     const std::string project = value_text(read_property(reply, "projectKey"));
     if (days.empty()) return "nenhum histórico encontrado para os filtros informados (projeto: " + project + ")";
-    // Lines joined in one string: a history can run to megabytes.
+    // Every line goes into this one string: a history can run to megabytes.
     std::string text;
     Joiner lines(text, "\n");
     bool first_day = true;

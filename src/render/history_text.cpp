@@ -4,6 +4,7 @@
 #include "base/white_space.h"
 #include "values/number_text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -16,7 +17,9 @@ namespace {
 // Digits of a whole, finite, non-negative float: its shortest round-trip
 // digits followed by zeros up to the units, never an exponent.
 std::string whole_digits(double magnitude) {
-    if (magnitude == 0) return "0";
+    // Below 2^53 each whole number is a float of its own, whose shortest
+    // digits are the integer's.
+    if (magnitude < 0x1p53) return std::to_string(static_cast<std::uint64_t>(magnitude));
     auto [digits, exp10] = shortest_digits(magnitude);
     // A whole number's shortest digits never reach past its units.
     const std::size_t units = static_cast<std::size_t>(exp10) + 1;
@@ -24,50 +27,54 @@ std::string whole_digits(double magnitude) {
     return digits;
 }
 
-std::string grouped(const std::string& digits) {
-    std::string out;
-    out.reserve(digits.size() + digits.size() / 3);
+void append_grouped(std::string& out, std::string_view digits) {
     for (std::size_t i = 0; i < digits.size(); ++i) {
         if (i > 0 && (digits.size() - i) % 3 == 0) out += '.';
         out += digits[i];
     }
-    return out;
 }
 
-std::string two_digits(std::uint64_t n) {
-    return std::string(1, static_cast<char>('0' + n / 10)) + static_cast<char>('0' + n % 10);
+void append_two_digits(std::string& out, std::uint64_t n) {
+    out += static_cast<char>('0' + n / 10);
+    out += static_cast<char>('0' + n % 10);
 }
 
 }  // namespace
 
-std::string one_line_text(Value v) {
-    const std::string text = value_text(v);
-    std::string out;
-    out.reserve(text.size());
-    bool in_break = false;
-    for (const char c : text) {
-        if (c == '\r' || c == '\n') {
-            if (!in_break) out += ' ';
-            in_break = true;
-        } else {
-            out += c;
-            in_break = false;
-        }
+void append_one_line(std::string& out, Value v) {
+    const bool is_text = v != nullptr && v->is_string();
+    const std::string other = is_text ? std::string() : value_text(v);
+    // Trimming first leaves the same text: a run of breaks is white space
+    // either way.
+    const std::string_view text = trimmed(is_text ? v->text() : std::string_view(other));
+    const auto is_break = [](char c) { return c == '\r' || c == '\n'; };
+    auto at = text.begin();
+    for (;;) {
+        const auto line_break = std::find_if(at, text.end(), is_break);
+        out.append(at, line_break);
+        if (line_break == text.end()) return;
+        at = std::find_if_not(line_break, text.end(), is_break);
+        out += ' ';
     }
-    return trim_white_space(out);
 }
 
-std::string grouped_integer_text(Value v) {
+void append_grouped_integer(std::string& out, Value v) {
     double x;
-    if (!number_value(v, x)) return value_text(v);
-    const std::string sign = std::signbit(x) ? "-" : "";
+    if (!number_value(v, x)) return append_value_text(out, v);
     // A parsed reply holds only finite numbers; the rest is said in words.
-    if (std::isnan(x)) return "NaN";
-    if (std::isinf(x)) return sign + "Infinity";
-    return sign + grouped(whole_digits(std::fabs(std::trunc(x))));
+    if (std::isnan(x)) {
+        out += "NaN";
+        return;
+    }
+    if (std::signbit(x)) out += '-';
+    if (std::isinf(x)) {
+        out += "Infinity";
+        return;
+    }
+    append_grouped(out, whole_digits(std::fabs(std::trunc(x))));
 }
 
-std::string duration_text(Value v) {
+void append_duration(std::string& out, Value v) {
     double s = 0;
     number_value(v, s);
     std::uint64_t seconds = 0;
@@ -77,62 +84,92 @@ std::string duration_text(Value v) {
     } else if (s > 0) {  // NaN stays zero
         seconds = static_cast<std::uint64_t>(s);
     }
-    return std::to_string(seconds / 3600) + "h " + two_digits(seconds / 60 % 60) + "m " + two_digits(seconds % 60) +
-           "s";
+    out += std::to_string(seconds / 3600);
+    out += "h ";
+    append_two_digits(out, seconds / 60 % 60);
+    out += "m ";
+    append_two_digits(out, seconds % 60);
+    out += 's';
 }
 
-std::string dollar_text(double x) {
-    if (std::isnan(x)) return "$NaN";
-    if (std::isinf(x)) return x > 0 ? "$Infinity" : "$-Infinity";
+void append_dollars(std::string& out, double x) {
+    if (std::isnan(x)) {
+        out += "$NaN";
+        return;
+    }
+    if (std::isinf(x)) {
+        out += x > 0 ? "$Infinity" : "$-Infinity";
+        return;
+    }
     // The largest double takes 309 digits before the point.
     char buf[400];
     const auto res = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::fixed, 4);
-    return "$" + std::string(buf, res.ptr);
+    out += '$';
+    out.append(buf, res.ptr);
 }
 
-std::string task_cost_text(Value cost) {
-    if (cost != nullptr && cost->is_null()) return "sem preço";
+void append_task_cost(std::string& out, Value cost) {
     double c;
-    if (number_value(cost, c)) return dollar_text(c);
-    return "$NaN";
+    if (cost != nullptr && cost->is_null()) {
+        out += "sem preço";
+    } else if (number_value(cost, c)) {
+        append_dollars(out, c);
+    } else {
+        out += "$NaN";
+    }
 }
 
-std::string cost_text(Value cost, Value unpriced_count) {
+void append_cost(std::string& out, Value cost, Value unpriced_count) {
     double c = std::numeric_limits<double>::quiet_NaN();
     number_value(cost, c);
-    const std::string money = dollar_text(c);
     double unpriced;
-    if (number_value(unpriced_count, unpriced) && std::trunc(unpriced) == 0) return money;
-    const std::string n = grouped_integer_text(unpriced_count);
-    if (c == 0) return "desconhecido (" + n + " tarefa(s) sem preço)";
-    return money + " + " + n + " tarefa(s) sem preço";
+    if (number_value(unpriced_count, unpriced) && std::trunc(unpriced) == 0) return append_dollars(out, c);
+    if (c == 0) {
+        out += "desconhecido (";
+        append_grouped_integer(out, unpriced_count);
+        out += " tarefa(s) sem preço)";
+        return;
+    }
+    append_dollars(out, c);
+    out += " + ";
+    append_grouped_integer(out, unpriced_count);
+    out += " tarefa(s) sem preço";
 }
 
-std::string labelled_line(std::string_view indent, std::string_view label, std::string_view value) {
-    std::string line(indent);
-    line += pad_right(label, 16);
-    line += value;
-    return line;
+std::string& append_label(std::string& out, std::string_view indent, std::string_view label) {
+    out += indent;
+    out += label;
+    constexpr std::size_t width = 16;
+    const std::size_t have = scalar_count(label);
+    if (have < width) out.append(width - have, ' ');
+    return out;
 }
 
-std::string tokens_text(Value holder) {
-    return grouped_integer_text(read_property(holder, "totalTokens")) + " (entrada " +
-           grouped_integer_text(read_property(holder, "inputTokens")) + ", cache " +
-           grouped_integer_text(read_property(holder, "cachedInputTokens")) + ", saída " +
-           grouped_integer_text(read_property(holder, "outputTokens")) + ")";
+void append_tokens(std::string& out, Value holder) {
+    append_grouped_integer(out, read_property(holder, "totalTokens"));
+    out += " (entrada ";
+    append_grouped_integer(out, read_property(holder, "inputTokens"));
+    out += ", cache ";
+    append_grouped_integer(out, read_property(holder, "cachedInputTokens"));
+    out += ", saída ";
+    append_grouped_integer(out, read_property(holder, "outputTokens"));
+    out += ')';
 }
 
-std::array<std::string, 4> totals_lines(Value totals) {
-    const auto count = [&](std::string_view key) { return value_text(read_property(totals, key)); };
-    return {
-        labelled_line("  ", "execução",
-                      count("taskCount") + " tarefa(s) | " + count("agentCount") + " agente(s) | " +
-                          count("modelCount") + " modelo(s) | " + count("commitCount") + " commit(s)"),
-        labelled_line("  ", "tokens", tokens_text(totals)),
-        labelled_line("  ", "tempo total", duration_text(read_property(totals, "elapsedSeconds"))),
-        labelled_line("  ", "custo",
-                      cost_text(read_property(totals, "costUsd"), read_property(totals, "unpricedTaskCount"))),
-    };
+void add_totals_lines(Joiner& lines, Value totals) {
+    std::string& run = append_label(lines.next(), "  ", "execução");
+    append_value_text(run, read_property(totals, "taskCount"));
+    run += " tarefa(s) | ";
+    append_value_text(run, read_property(totals, "agentCount"));
+    run += " agente(s) | ";
+    append_value_text(run, read_property(totals, "modelCount"));
+    run += " modelo(s) | ";
+    append_value_text(run, read_property(totals, "commitCount"));
+    run += " commit(s)";
+    append_tokens(append_label(lines.next(), "  ", "tokens"), totals);
+    append_duration(append_label(lines.next(), "  ", "tempo total"), read_property(totals, "elapsedSeconds"));
+    append_cost(append_label(lines.next(), "  ", "custo"), read_property(totals, "costUsd"),
+                read_property(totals, "unpricedTaskCount"));
 }
 
 }  // namespace tv

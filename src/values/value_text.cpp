@@ -46,10 +46,17 @@ void append_text(std::string& out, const JsonNode& v) {
 }  // namespace
 
 std::string value_text(Value v) {
-    if (v == nullptr) return "undefined";
     std::string out;
-    append_text(out, *v);
+    append_value_text(out, v);
     return out;
+}
+
+void append_value_text(std::string& out, Value v) {
+    if (v == nullptr) {
+        out += "undefined";
+    } else {
+        append_text(out, *v);
+    }
 }
 
 std::string join_texts(const JsonNode& array) {

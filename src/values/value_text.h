@@ -19,6 +19,7 @@ inline Value read_property(const JsonNode& holder, std::string_view key) { retur
 // with "," (flattened), objects "[object Object]".
 std::string value_text(Value v);
 inline std::string value_text(const JsonNode& v) { return value_text(&v); }
+void append_value_text(std::string& out, Value v);
 
 // value_text of each element joined with ", ".
 std::string join_texts(const JsonNode& array);

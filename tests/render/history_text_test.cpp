@@ -7,6 +7,7 @@
 #include <cmath>
 #include <limits>
 #include <optional>
+#include <string>
 
 namespace tv {
 namespace {
@@ -26,6 +27,14 @@ struct Case {
     const char* text;
 };
 
+// What an append function adds to an empty text.
+template <class Append, class... Args>
+std::string text_of(Append append, Args... args) {
+    std::string out;
+    append(out, args...);
+    return out;
+}
+
 // Happy-path values of these texts are pinned by the history report tests;
 // these are the edges.
 TEST(OneLineText, FoldsLineBreakRunsAndTrims) {
@@ -34,7 +43,7 @@ TEST(OneLineText, FoldsLineBreakRunsAndTrims) {
         {"\"\\u3000x\\u2028\"", "x"},
         {"\"a\\u2028b\\tc\"", "a\u2028b\tc"},  // only CR and LF fold inside
     };
-    for (const auto& [json, text] : cases) EXPECT_EQ(one_line_text(Input(json).value()), text) << json;
+    for (const auto& [json, text] : cases) EXPECT_EQ(text_of(append_one_line, Input(json).value()), text) << json;
 }
 
 TEST(GroupedIntegerText, GroupsWholeDigits) {
@@ -42,13 +51,15 @@ TEST(GroupedIntegerText, GroupsWholeDigits) {
         {"1234567.89", "1.234.567"},
         {"0.999", "0"},
         {"-0.5", "-0"},
-        {"-0", "-0"},  // the sign bit, not the sign
+        {"-0", "-0"},                                   // the sign bit, not the sign
+        {"9007199254740991", "9.007.199.254.740.991"},  // 2^53 - 1
         // Integers pass through the nearest float before their digits are written.
         {"18446744073709551615", "18.446.744.073.709.552.000"},
         {"1e21", "1.000.000.000.000.000.000.000"},
         {"\"1234567\"", "1234567"},
     };
-    for (const auto& [json, text] : cases) EXPECT_EQ(grouped_integer_text(Input(json).value()), text) << json;
+    for (const auto& [json, text] : cases)
+        EXPECT_EQ(text_of(append_grouped_integer, Input(json).value()), text) << json;
 }
 
 TEST(DurationText, ClampsAndTruncates) {
@@ -59,7 +70,7 @@ TEST(DurationText, ClampsAndTruncates) {
         {"18446744073709549568", "5124095576030430h 26m 08s"},
         {"18446744073709551615", "5124095576030431h 00m 15s"},
     };
-    for (const auto& [json, text] : cases) EXPECT_EQ(duration_text(Input(json).value()), text) << json;
+    for (const auto& [json, text] : cases) EXPECT_EQ(text_of(append_duration, Input(json).value()), text) << json;
 }
 
 TEST(DollarText, RoundsTheExactBinaryValue) {
@@ -72,8 +83,8 @@ TEST(DollarText, RoundsTheExactBinaryValue) {
         {std::nextafter(0.09375, 0.0), "$0.0937"},
         {std::numeric_limits<double>::quiet_NaN(), "$NaN"},
     };
-    for (const auto& [x, text] : cases) EXPECT_EQ(dollar_text(x), text) << text;
-    EXPECT_EQ(dollar_text(std::numeric_limits<double>::max()).size(), 1u + 309u + 5u);
+    for (const auto& [x, text] : cases) EXPECT_EQ(text_of(append_dollars, x), text) << text;
+    EXPECT_EQ(text_of(append_dollars, std::numeric_limits<double>::max()).size(), 1u + 309u + 5u);
 }
 
 TEST(CostText, NamesUnpricedTasks) {
@@ -83,7 +94,7 @@ TEST(CostText, NamesUnpricedTasks) {
         {nullptr, "$NaN"},
         {"\"0.5\"", "$NaN"},
     };
-    for (const auto& [json, text] : task_costs) EXPECT_EQ(task_cost_text(Input(json).value()), text) << json;
+    for (const auto& [json, text] : task_costs) EXPECT_EQ(text_of(append_task_cost, Input(json).value()), text) << json;
 
     const struct {
         const char* cost;
@@ -101,15 +112,15 @@ TEST(CostText, NamesUnpricedTasks) {
         {"1", "null", "$1.0000 + null tarefa(s) sem preço"},
     };
     for (const auto& [cost, unpriced, text] : cases) {
-        EXPECT_EQ(cost_text(Input(cost).value(), Input(unpriced).value()), text)
+        EXPECT_EQ(text_of(append_cost, Input(cost).value(), Input(unpriced).value()), text)
             << (cost ? cost : "absent") << " / " << (unpriced ? unpriced : "absent");
     }
 }
 
-TEST(LabelledLine, PadsLabelToSixteenScalars) {
-    EXPECT_EQ(labelled_line("", "abcdefghijklmnop", "X"), "abcdefghijklmnopX");
-    EXPECT_EQ(labelled_line("", "abcdefghijklmnopq", "X"), "abcdefghijklmnopqX");
-    EXPECT_EQ(labelled_line("", "ççççççççççççççç", "X"), "ççççççççççççççç X");
+TEST(AppendLabel, PadsLabelToSixteenScalars) {
+    EXPECT_EQ(text_of(append_label, "", "abcdefghijklmnop"), "abcdefghijklmnop");
+    EXPECT_EQ(text_of(append_label, "", "abcdefghijklmnopq"), "abcdefghijklmnopq");
+    EXPECT_EQ(text_of(append_label, "", "ççççççççççççççç"), "ççççççççççççççç ");
 }
 
 }  // namespace
