@@ -59,8 +59,9 @@ void add_request(Joiner& lines, const JsonNode& request, std::string_view summar
 void add_day(Joiner& lines, const JsonNode& day, std::string_view project) {
     const JsonNode& requests = counted_list(&day, "requests", "responseBody.days requests are not iterable");
     std::vector<std::string> summaries(requests.size());
-    for (std::size_t i = 0; i < requests.size(); ++i)
+    for (std::size_t i = 0; i < requests.size(); ++i) {
         append_one_line(summaries[i], read_property(requests[i], "summary"));
+    }
     std::string& head = lines.next();
     head += "dia ";
     append_value_text(head, read_property(day, "day"));
