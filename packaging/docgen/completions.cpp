@@ -3,19 +3,19 @@
 namespace docgen {
 namespace {
 
-std::string spec_of(const OptionModel& option) {
-    std::string spec = "--" + option.name;
-    if (!option.takes_value) return spec;
-    spec += '=';
-    if (option.path) return spec + '@';
-    for (std::size_t i = 0; i < option.choices.size(); ++i) spec += (i ? "|" : "") + option.choices[i];
-    return spec;
+std::string form_of(const OptionModel& option) {
+    std::string form = "--" + option.name;
+    if (!option.takes_value) return form;
+    form += '=';
+    if (option.path) return form + '@';
+    for (std::size_t i = 0; i < option.choices.size(); ++i) form += (i ? "|" : "") + option.choices[i];
+    return form;
 }
 
-std::string specs_of(const CommandModel& command) {
-    std::string specs;
-    for (const OptionModel& option : command.options) specs += (specs.empty() ? "" : " ") + spec_of(option);
-    return specs;
+std::string forms_of(const CommandModel& command) {
+    std::string forms;
+    for (const OptionModel& option : command.options) forms += (forms.empty() ? "" : " ") + form_of(option);
+    return forms;
 }
 
 std::string words_line() {
@@ -28,23 +28,23 @@ constexpr std::string_view generated = ", generated from its command table; do n
 
 constexpr std::string_view bash_body = R"sh(
 _tarvolt_ctl() {
-    local cur=${COMP_WORDS[COMP_CWORD]} spec pending= given=' ' offers= i
-    local -a specs
+    local cur=${COMP_WORDS[COMP_CWORD]} form pending= given=' ' offers= i
+    local -a forms
     COMPREPLY=()
     if ((COMP_CWORD == 1)); then
         mapfile -t COMPREPLY < <(compgen -W "$_tarvolt_ctl_first" -- "$cur")
         return
     fi
-    read -ra specs <<<"$(_tarvolt_ctl_specs "${COMP_WORDS[1]}")"
+    read -ra forms <<<"$(_tarvolt_ctl_forms "${COMP_WORDS[1]}")"
     for ((i = 2; i < COMP_CWORD; i++)); do
         if [[ -n $pending ]]; then
             pending=
             continue
         fi
-        for spec in "${specs[@]}"; do
-            [[ ${spec%%=*} == "${COMP_WORDS[i]}" ]] || continue
-            given+="${spec%%=*} "
-            [[ $spec == *=* ]] && pending=$spec
+        for form in "${forms[@]}"; do
+            [[ ${form%%=*} == "${COMP_WORDS[i]}" ]] || continue
+            given+="${form%%=*} "
+            [[ $form == *=* ]] && pending=$form
             break
         done
     done
@@ -60,8 +60,8 @@ _tarvolt_ctl() {
         esac
         return
     fi
-    for spec in "${specs[@]}"; do
-        [[ $given == *" ${spec%%=*} "* ]] || offers+=" ${spec%%=*}"
+    for form in "${forms[@]}"; do
+        [[ $given == *" ${form%%=*} "* ]] || offers+=" ${form%%=*}"
     done
     mapfile -t COMPREPLY < <(compgen -W "$offers" -- "$cur")
 }
@@ -69,23 +69,23 @@ complete -F _tarvolt_ctl tarvolt-ctl
 )sh";
 
 constexpr std::string_view zsh_body = R"sh(
-local -a specs offers
-local spec pending= given=' '
+local -a forms offers
+local form pending= given=' '
 integer i
 if (( CURRENT == 2 )); then
     compadd -- ${=_tarvolt_ctl_first}
     return
 fi
-specs=(${=_tarvolt_ctl_specs[$words[2]]})
+forms=(${=_tarvolt_ctl_forms[$words[2]]})
 for (( i = 3; i < CURRENT; i++ )); do
     if [[ -n $pending ]]; then
         pending=
         continue
     fi
-    for spec in $specs; do
-        [[ ${spec%%=*} == "$words[i]" ]] || continue
-        given+="${spec%%=*} "
-        [[ $spec == *=* ]] && pending=$spec
+    for form in $forms; do
+        [[ ${form%%=*} == "$words[i]" ]] || continue
+        given+="${form%%=*} "
+        [[ $form == *=* ]] && pending=$form
         break
     done
 done
@@ -97,8 +97,8 @@ if [[ -n $pending ]]; then
     esac
     return
 fi
-for spec in $specs; do
-    [[ $given == *" ${spec%%=*} "* ]] || offers+=(${spec%%=*})
+for form in $forms; do
+    [[ $given == *" ${form%%=*} "* ]] || offers+=(${form%%=*})
 done
 compadd -- $offers
 )sh";
@@ -110,7 +110,7 @@ function __tarvolt_ctl_offers
         string split ' ' -- $__tarvolt_ctl_first
         return
     end
-    set -l specs (string split --no-empty ' ' -- (__tarvolt_ctl_specs $words[2]))
+    set -l forms (string split --no-empty ' ' -- (__tarvolt_ctl_forms $words[2]))
     set -l given
     set -l pending
     for word in $words[3..-1]
@@ -118,11 +118,11 @@ function __tarvolt_ctl_offers
             set pending
             continue
         end
-        for spec in $specs
-            set -l name (string split -m1 = -- $spec)[1]
+        for form in $forms
+            set -l name (string split -m1 = -- $form)[1]
             test "$name" = "$word"; or continue
             set -a given $name
-            string match -q -- '*=*' $spec; and set pending $spec
+            string match -q -- '*=*' $form; and set pending $form
             break
         end
     end
@@ -137,8 +137,8 @@ function __tarvolt_ctl_offers
         end
         return
     end
-    for spec in $specs
-        set -l name (string split -m1 = -- $spec)[1]
+    for form in $forms
+        set -l name (string split -m1 = -- $form)[1]
         contains -- $name $given; or echo $name
     end
 end
@@ -150,9 +150,9 @@ complete -c tarvolt-ctl -f -a '(__tarvolt_ctl_offers)'
 std::string bash_completion(const std::vector<CommandModel>& commands) {
     std::string out = "# bash completion for tarvolt-ctl" + std::string(generated);
     out += "_tarvolt_ctl_first='" + words_line() + "'\n";
-    out += "_tarvolt_ctl_specs() {\n    case $1 in\n";
+    out += "_tarvolt_ctl_forms() {\n    case $1 in\n";
     for (const CommandModel& command : commands) {
-        out += "    " + command.name + ") echo '" + specs_of(command) + "' ;;\n";
+        out += "    " + command.name + ") echo '" + forms_of(command) + "' ;;\n";
     }
     return out + "    esac\n}\n" + std::string(bash_body);
 }
@@ -160,17 +160,17 @@ std::string bash_completion(const std::vector<CommandModel>& commands) {
 std::string zsh_completion(const std::vector<CommandModel>& commands) {
     std::string out = "#compdef tarvolt-ctl\n# zsh completion for tarvolt-ctl" + std::string(generated);
     out += "local _tarvolt_ctl_first='" + words_line() + "'\n";
-    out += "local -A _tarvolt_ctl_specs=(\n";
-    for (const CommandModel& command : commands) out += "    " + command.name + " '" + specs_of(command) + "'\n";
+    out += "local -A _tarvolt_ctl_forms=(\n";
+    for (const CommandModel& command : commands) out += "    " + command.name + " '" + forms_of(command) + "'\n";
     return out + ")\n" + std::string(zsh_body);
 }
 
 std::string fish_completion(const std::vector<CommandModel>& commands) {
     std::string out = "# fish completion for tarvolt-ctl" + std::string(generated);
     out += "set -g __tarvolt_ctl_first '" + words_line() + "'\n";
-    out += "function __tarvolt_ctl_specs\n    switch $argv[1]\n";
+    out += "function __tarvolt_ctl_forms\n    switch $argv[1]\n";
     for (const CommandModel& command : commands) {
-        out += "        case " + command.name + "\n            echo '" + specs_of(command) + "'\n";
+        out += "        case " + command.name + "\n            echo '" + forms_of(command) + "'\n";
     }
     return out + "    end\nend\n" + std::string(fish_body);
 }

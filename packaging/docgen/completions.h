@@ -7,7 +7,7 @@
 
 namespace docgen {
 
-// Each script carries the same data: per command a list of option specs,
+// Each script carries the same data: per command a list of option forms,
 // "--name" for a flag, "--name=" for free text, "--name=@" for a path and
 // "--name=a|b|c" for a closed set. The shell code walks the words already
 // typed: an option given is not offered again (a repeat would only replace

@@ -19,6 +19,13 @@ inline tv::Json parse_or_fail(std::string_view json_text) {
     return parsed.value ? std::move(*parsed.value) : tv::Json();
 }
 
+// The reply read the way the client reads it; a text that is not JSON fails the test.
+inline tv::JsonTree reply_or_fail(std::string_view json_text) {
+    tv::JsonTreeParse parsed = tv::parse_reply(json_text);
+    if (!parsed.value) ADD_FAILURE() << "bad JSON text: " << parsed.error << "\n" << json_text;
+    return parsed.value ? std::move(*parsed.value) : tv::JsonTree();
+}
+
 // The text with every `from` in it replaced by `to`.
 inline std::string replaced(std::string text, std::string_view from, std::string_view to) {
     for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {

@@ -1,21 +1,10 @@
-// A reply read the way the client reads it, or the test failed.
+// A reply tree turned into a Json, for tests that look at replies with its means.
 #pragma once
 
-#include "values/json.h"
-
-#include <gtest/gtest.h>
-
-#include <string_view>
+#include "support/outcome.h"
 
 namespace tvtest {
 
-inline tv::JsonTree reply_or_fail(std::string_view json_text) {
-    tv::JsonTreeParse parsed = tv::parse_reply(json_text);
-    if (!parsed.value) ADD_FAILURE() << "bad JSON text: " << parsed.error << "\n" << json_text;
-    return parsed.value ? std::move(*parsed.value) : tv::JsonTree();
-}
-
-// The same value as a Json, for tests that look at replies with its means.
 inline tv::Json json_of(const tv::JsonNode& n) {
     using Kind = tv::JsonNode::Kind;
     switch (n.kind()) {
