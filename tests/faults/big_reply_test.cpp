@@ -5,20 +5,13 @@
 
 #include <gtest/gtest.h>
 
-#if defined(__SANITIZE_ADDRESS__)
-#define TARVOLT_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define TARVOLT_ASAN 1
-#endif
-#endif
+// Linked in only under AddressSanitizer, whose memory is not comparable.
+extern "C" void __asan_init() __attribute__((weak));
 
 namespace {
 
 TEST(BigReplySlow, HalfAGigabyteEndsWithTheResultInBoundedMemory) {
-#ifdef TARVOLT_ASAN
-    GTEST_SKIP() << "memory under AddressSanitizer is not comparable";
-#endif
+    if (__asan_init != nullptr) GTEST_SKIP() << "memory under AddressSanitizer is not comparable";
     const std::string entry = R"({"id":123456,"note":"a line of a long ledger, with a \"quote\" and more text"},)";
     std::string reply = R"({"ok":true,"entries":[)";
     const std::size_t target = std::size_t{500} << 20;
@@ -33,7 +26,7 @@ TEST(BigReplySlow, HalfAGigabyteEndsWithTheResultInBoundedMemory) {
     tvtest::RunCost cost;
     const tvtest::RunResult r = tvtest::run_ctl({"request", "--summary", "s"}, tvtest::pane_env(app.port()),
                                                 {.limit = std::chrono::seconds(100), .cost = &cost});
-    EXPECT_EQ(r, (tvtest::RunResult{0, "user request recorded in the workstation ledger\n", ""}));
+    EXPECT_EQ(r, tvtest::printed("user request recorded in the workstation ledger\n"));
     EXPECT_LT(static_cast<double>(cost.max_rss_kb), 4 * reply_kb) << "peak " << cost.max_rss_kb << " kB";
 }
 

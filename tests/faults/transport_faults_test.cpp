@@ -15,8 +15,7 @@ const std::string reply_body = R"({"ok":true,"terminalName":"api-2","cliId":"cod
                                R"("mcpWarnings":["fs missing"],"pending":{"runningTasks":1}})";
 const std::vector<std::string> spawn_args = {"spawn", "--task", "t"};
 const std::string result =
-    "subterminal created: api-2 (cli codex, model gpt-5)\nwarning: fs missing\n"
-    "pending: 1 task(s) still running\n";
+    "subterminal created: api-2 (cli codex, model gpt-5)\nwarning: fs missing\npending: 1 task(s) still running\n";
 
 std::string chunked(const std::string& body) {
     std::string bytes = "HTTP/1.1 200 OK\r\ntransfer-encoding: chunked\r\nconnection: close\r\n\r\n";
@@ -31,8 +30,7 @@ std::string chunked(const std::string& body) {
 
 TEST(TransportFaults, EveryCutOfAReplyEndsInASentenceOrTheResult) {
     const std::regex cut_short(
-        "tarvolt-ctl: invalid response from the tarvolt: EOF while parsing (a value|an object|a string|a list) at "
-        "line 1 column [0-9]+\n");
+        "tarvolt-ctl: invalid response from the tarvolt: EOF while parsing (a value|an object|a string|a list) at line 1 column [0-9]+\n");
     const std::string with_length = tvtest::json_answer(reply_body).bytes;
     const std::string with_chunks = chunked(reply_body);
     const struct {
@@ -43,20 +41,15 @@ TEST(TransportFaults, EveryCutOfAReplyEndsInASentenceOrTheResult) {
         {with_chunks, with_chunks.size() - std::string("\r\n0\r\n\r\n").size()},
     };
     for (const auto& reply : replies) {
-        std::size_t results = 0;
         for (std::size_t cut = 0; cut <= reply.bytes.size(); ++cut) {
             tvtest::FakeApp app({tvtest::Answer{reply.bytes.substr(0, cut)}});
             const auto r = tvtest::run_ctl(spawn_args, tvtest::pane_env(app.port()));
-            if (cut >= reply.complete_from) {
-                ++results;
+            if (cut >= reply.complete_from)
                 EXPECT_EQ(r, tvtest::printed(result)) << cut;
-            } else {
-                EXPECT_EQ(r.status, 1) << cut;
-                EXPECT_EQ(r.out, "") << cut;
-                EXPECT_TRUE(std::regex_match(r.err, cut_short)) << cut << ": " << r.err;
-            }
+            else
+                EXPECT_TRUE(r.status == 1 && r.out.empty() && std::regex_match(r.err, cut_short))
+                    << cut << ": " << r.err;
         }
-        EXPECT_GE(results, 1u);
     }
 }
 

@@ -4,7 +4,6 @@
 #include "support/fake_app.h"
 #include "support/run_ctl.h"
 #include "support/scratch_dir.h"
-#include "values/json.h"
 
 #include <gtest/gtest.h>
 #include <chrono>
@@ -77,23 +76,13 @@ TEST(ToolReportShortening, GivesTheSameReportFromBoundedBytes) {
 TEST(ToolRunnerFaultsSlow, LeavesNoToolBehindWhenTheClientIsInterrupted) {
     const tvtest::ScratchDir dir("client-interrupted");
     const std::string pids = (dir / "tool-pids").string();
-    const Json tool = {
-        {"kind", "command"},
-        {"timeoutMs", 20'000},
-        {"imageCliId", "codex-image"},
-        {"toolName", "Codex"},
-        {"model", "m"},
-        {"commandLine", "sleep 30 & echo $$ $! > '" + pids + ".new'; mv '" + pids + ".new' '" + pids + "'; wait"}};
-    const std::string plan =
-        to_compact_text({{"ok", true}, {"attempts", Json::array({tool})}, {"outputPath", "/nonexistent/k.png"}});
-    tvtest::FakeApp app([&](const tvtest::Request& r) {
-        return tvtest::json_answer(r.body.find(R"("plan")") != std::string::npos ? plan : R"({"ok":true})");
-    });
+    const std::string command_line =
+        "sleep 30 & echo $$ $! > '" + pids + ".new'; mv '" + pids + ".new' '" + pids + "'; wait";
+    tvtest::FakeApp app(tvtest::plan_then_ok(tvtest::tool_plan("/nonexistent/k.png", command_line)));
     for (const int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
         fs::remove(pids);
-        // Started with the interrupt signals at their defaults, whatever this process inherited.
-        const pid_t client = tvtest::spawn(
-            {{TARVOLT_CTL_PATH, "image", "--prompt", "kite"}, tvtest::pane_env(app.port(), "pane-2"), -1, -1, true});
+        const pid_t client =
+            tvtest::spawn({{TARVOLT_CTL_PATH, "image", "--prompt", "kite"}, tvtest::pane_env(app.port())});
         EXPECT_TRUE(within(std::chrono::seconds(5), [&] { return fs::exists(pids); })) << signal_number;
         pid_t shell = 0, tool_pid = 0;
         std::ifstream(pids) >> shell >> tool_pid;

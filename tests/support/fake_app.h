@@ -3,7 +3,6 @@
 // or with a fault on the wire.
 #pragma once
 
-#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -32,6 +31,12 @@ Answer json_answer(std::string_view json_text, int status = 200);
 
 using Handler = std::function<Answer(const Request&)>;
 
+// An image plan of one local tool, Codex with model m, run as `command_line`
+// to draw the file at `path`.
+std::string tool_plan(const std::string& path, const std::string& command_line, std::uint64_t timeout_ms = 20'000);
+// Answers an image plan with `plan` and accepts everything else.
+Handler plan_then_ok(std::string plan);
+
 class FakeApp {
 public:
     explicit FakeApp(Handler handler);
@@ -45,14 +50,11 @@ public:
     std::vector<Request> requests() const;
 
 private:
-    void serve();
     void handle(int fd);
 
     Handler handler_;
     int listen_fd_ = -1;
-    int stop_pipe_[2] = {-1, -1};
     std::uint16_t port_ = 0;
-    std::atomic<bool> stopping_{false};
     mutable std::mutex mutex_;
     std::vector<Request> requests_;
     std::thread acceptor_;

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <cerrno>
@@ -11,16 +12,28 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
-#include <tuple>
 
 namespace tvtest {
 namespace {
 
-std::vector<char*> pointers(std::vector<std::string>& text) {
+using Clock = std::chrono::steady_clock;
+
+std::vector<char*> pointers(const std::vector<std::string>& text) {
     std::vector<char*> p;
-    for (auto& t : text) p.push_back(t.data());
+    for (const auto& t : text) p.push_back(const_cast<char*>(t.c_str()));
     p.push_back(nullptr);
     return p;
+}
+
+// The descriptor the child writes to, and the one this test reads (-1: none).
+std::pair<int, int> sink(Sink s) {
+    if (s == Sink::closed) return {not_open, -1};
+    if (s == Sink::full) return {::open("/dev/full", O_WRONLY | O_CLOEXEC), -1};
+    int p[2];
+    if (::pipe2(p, O_CLOEXEC) < 0) throw std::runtime_error("pipe");
+    if (s == Sink::pipe) return {p[1], p[0]};
+    ::close(p[0]);
+    return {p[1], -1};
 }
 
 }  // namespace
@@ -39,22 +52,20 @@ pid_t spawn(const Spawn& what) {
     }
     posix_spawnattr_t attr;
     posix_spawnattr_init(&attr);
-    if (what.default_signals) {
-        sigset_t set;
-        sigemptyset(&set);
-        posix_spawnattr_setsigmask(&attr, &set);
-        for (const int s : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&set, s);
-        posix_spawnattr_setsigdefault(&attr, &set);
-        posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
-    }
-    std::vector<std::string> argv = what.argv;
+    sigset_t set;
+    sigemptyset(&set);
+    posix_spawnattr_setsigmask(&attr, &set);
+    for (const int s : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&set, s);
+    posix_spawnattr_setsigdefault(&attr, &set);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
     std::vector<std::string> env = what.env;
     if (const char* path = std::getenv("PATH")) env.push_back(std::string("PATH=") + path);
     pid_t pid = -1;
-    const int rc = posix_spawn(&pid, argv[0].c_str(), &actions, &attr, pointers(argv).data(), pointers(env).data());
+    const int rc =
+        posix_spawn(&pid, what.argv[0].c_str(), &actions, &attr, pointers(what.argv).data(), pointers(env).data());
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attr);
-    if (rc != 0) throw std::runtime_error("could not start " + argv[0]);
+    if (rc != 0) throw std::runtime_error("could not start " + what.argv[0]);
     return pid;
 }
 
@@ -66,65 +77,51 @@ int wait_exit(pid_t pid, rusage* usage) {
 }
 
 RunResult run(std::vector<std::string> argv, const std::vector<std::string>& env, const RunOptions& options) {
-    using Clock = std::chrono::steady_clock;
-    Spawn what{std::move(argv), env};
-    int readers[2] = {-1, -1};
-    std::vector<int> write_ends;
-    for (const auto& [sink, fd, reader] :
-         {std::tuple{options.out, &what.out, &readers[0]}, std::tuple{options.err, &what.err, &readers[1]}}) {
-        int p[2] = {not_open, -1};
-        if (sink == Sink::full) p[1] = ::open("/dev/full", O_WRONLY | O_CLOEXEC);
-        if ((sink == Sink::pipe || sink == Sink::reader_gone) && ::pipe2(p, O_CLOEXEC) < 0) {
-            throw std::runtime_error("pipe");
-        }
-        if (sink == Sink::reader_gone) ::close(p[0]);
-        if (sink == Sink::pipe) *reader = p[0];
-        *fd = sink == Sink::closed ? not_open : p[1];
-        if (p[1] >= 0) write_ends.push_back(p[1]);
-    }
+    const auto [out, out_reader] = sink(options.out);
+    const auto [err, err_reader] = sink(options.err);
     const auto start = Clock::now();
-    const pid_t pid = spawn(what);
-    for (const int fd : write_ends) ::close(fd);
+    const pid_t pid = spawn({std::move(argv), env, out, err});
+    for (const int fd : {out, err}) {
+        if (fd >= 0) ::close(fd);
+    }
+    const int exited = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+    if (exited < 0) throw std::runtime_error("pidfd_open");
 
-    // Both streams are read to their end, whoever else still holds them,
-    // unless the run outlives its limit.
+    // Until both streams end, whoever else still holds them, and the child
+    // has exited; or until the limit, when the child is killed and what
+    // still comes is read for another second.
     RunResult result;
-    std::vector<pollfd> fds;
-    for (const int fd : readers) {
+    std::vector<pollfd> fds = {{exited, POLLIN, 0}};
+    for (const int fd : {out_reader, err_reader}) {
         if (fd >= 0) fds.push_back({fd, POLLIN, 0});
     }
+    std::size_t open = fds.size();
     bool killed = false;
-    while (!fds.empty()) {
+    while (open > 0) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(start + options.limit - Clock::now());
         if (left.count() <= 0 && !killed) {
             ::kill(pid, SIGKILL);
             killed = true;
         }
         const int n = ::poll(fds.data(), fds.size(), killed ? 1000 : static_cast<int>(left.count()) + 1);
-        if (n < 0 && errno != EINTR) break;
-        if (n == 0 && killed) break;  // a grandchild holds the pipe
-        for (std::size_t i = 0; i < fds.size();) {
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 || (n == 0 && killed)) break;
+        for (pollfd& p : fds) {
+            if (p.revents == 0) continue;
+            std::string* into = p.fd == out_reader ? &result.out : p.fd == err_reader ? &result.err : nullptr;
             char buf[65536];
-            const ssize_t got = fds[i].revents != 0 ? ::read(fds[i].fd, buf, sizeof buf) : -2;
-            if (got > 0) (fds[i].fd == readers[0] ? result.out : result.err).append(buf, static_cast<std::size_t>(got));
-            if (got == 0 || (got == -1 && errno != EINTR)) {
-                ::close(fds[i].fd);
-                fds.erase(fds.begin() + static_cast<std::ptrdiff_t>(i));
-            } else {
-                ++i;
+            const ssize_t got = into != nullptr ? ::read(p.fd, buf, sizeof buf) : 0;  // or the child has exited
+            if (got > 0) {
+                into->append(buf, static_cast<std::size_t>(got));
+            } else if (got == 0 || errno != EINTR) {
+                ::close(p.fd);
+                p.fd = -1;
+                --open;
             }
         }
     }
-    for (const auto& p : fds) ::close(p.fd);
-    if (!killed) {
-        // Ended its streams but still running: give it until the limit.
-        for (;;) {
-            siginfo_t info{};
-            const int rc = ::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT);
-            if ((rc < 0 && errno != EINTR) || info.si_pid != 0 || Clock::now() >= start + options.limit) break;
-            ::usleep(10'000);
-        }
-        if (Clock::now() >= start + options.limit) ::kill(pid, SIGKILL);
+    for (const pollfd& p : fds) {
+        if (p.fd >= 0) ::close(p.fd);
     }
     rusage usage{};
     result.status = wait_exit(pid, &usage);

@@ -25,20 +25,20 @@ inline void PrintTo(const RunResult& r, std::ostream* os) {
 inline RunResult printed(const std::string& out) { return {0, out, ""}; }
 inline RunResult refused(const std::string& sentence) { return {1, "", "tarvolt-ctl: " + sentence + "\n"}; }
 
+constexpr int not_open = -2;
+
 struct Spawn {
     std::vector<std::string> argv;  // argv[0] is the program's path
     std::vector<std::string> env;   // "NAME=value"; PATH is added from this process
-    int out = -1;                   // descriptors for standard output and error; -1: the null device,
-    int err = -1;                   // not_open: no descriptor at all
-    bool default_signals = false;   // the interrupt signals at their defaults, whatever this process inherited
+    int out = -1;                   // descriptors for standard output and error: -1 is the null device,
+    int err = -1;                   // not_open none at all
 };
 
-// The child's pid; standard input is the null device.
+// The child's pid; standard input is the null device, and the interrupt
+// signals are at their defaults, whatever this process inherited.
 pid_t spawn(const Spawn& what);
 // The exit status, or 128 + signal; `usage` receives the child's resources.
 int wait_exit(pid_t pid, rusage* usage = nullptr);
-
-constexpr int not_open = -2;
 
 enum class Sink {
     pipe,         // read by this test
