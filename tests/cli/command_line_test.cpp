@@ -64,27 +64,24 @@ TEST(CommandLine, BuildsBodiesInWireOrder) {
 
 TEST(CommandLine, RefusesWithExactSentences) {
     const std::pair<std::vector<std::string>, std::string> cases[] = {
-        {{"send", "--to", "a", "--message"}, "fail: the option \"--message\" requires a value"},
-        {{"merge", "--to-main", "yes"}, "fail: unexpected argument \"yes\"" + usage},
-        {{"list", "--task", "x"}, "fail: unknown option \"--task\" for the command \"list\"" + usage},
-        {{"list", ""}, "fail: unexpected argument \"\"" + usage},
-        {{"list", "-"}, "fail: unexpected argument \"-\"" + usage},
-        {{"list", "--"}, "fail: unknown option \"--\" for the command \"list\"" + usage},
-        {{"spawn", "--task=x"}, "fail: unknown option \"--task=x\" for the command \"spawn\"" + usage},
-        {{"send", "--message", "m"}, "fail: the command \"send\" requires --to" + usage},
-        {{"install-skill", "--id", "i", "--name", "n"},
-         "fail: the command \"install-skill\" requires --description" + usage},
+        {{"send", "--to", "a", "--message"}, "the option \"--message\" requires a value"},
+        {{"merge", "--to-main", "yes"}, "unexpected argument \"yes\"" + usage},
+        {{"list", "--task", "x"}, "unknown option \"--task\" for the command \"list\"" + usage},
+        {{"list", ""}, "unexpected argument \"\"" + usage},
+        {{"list", "-"}, "unexpected argument \"-\"" + usage},
+        {{"list", "--"}, "unknown option \"--\" for the command \"list\"" + usage},
+        {{"spawn", "--task=x"}, "unknown option \"--task=x\" for the command \"spawn\"" + usage},
+        {{"send", "--message", "m"}, "the command \"send\" requires --to" + usage},
+        {{"install-skill", "--id", "i", "--name", "n"}, "the command \"install-skill\" requires --description" + usage},
         {{"spawn", "--task", "t", "--cli", "Codex", "--complexity", "x"},
-         "fail: invalid --cli value \"Codex\"; use one of: claude, codex, kimi, grok, opencode, cursor, antigravity, "
-         "qwen"},
+         "invalid --cli value \"Codex\"; use one of: claude, codex, kimi, grok, opencode, cursor, antigravity, qwen"},
         {{"spawn", "--task", "t", "--complexity", "Alta"},
-         "fail: invalid --complexity value \"Alta\"; use one of: alta, media, baixa"},
+         "invalid --complexity value \"Alta\"; use one of: alta, media, baixa"},
         {{"models", "--cli", ""},
-         "fail: invalid --cli value \"\"; use one of: claude, codex, kimi, grok, opencode, cursor, antigravity, qwen"},
-        {{"image", "--prompt", "p", "--tool", "dall-e"},
-         "fail: invalid --tool value \"dall-e\"\n\n" + local_tool_list()},
+         "invalid --cli value \"\"; use one of: claude, codex, kimi, grok, opencode, cursor, antigravity, qwen"},
+        {{"image", "--prompt", "p", "--tool", "dall-e"}, "invalid --tool value \"dall-e\"\n\n" + local_tool_list()},
     };
-    for (const auto& [args, message] : cases) EXPECT_EQ(outcome(args), message) << args[0];
+    for (const auto& [args, message] : cases) EXPECT_EQ(outcome(args), "fail: " + message) << args[0];
 }
 
 // Every command but the two media ones has a renderer for its reply.

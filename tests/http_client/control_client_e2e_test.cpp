@@ -19,9 +19,7 @@ TEST(ControlRequest, SendsExactBytes) {
                            pane_env(app.port(), "orchestrator", "tok\u00e9n"));
     ASSERT_EQ(app.requests().size(), 1u);
     const std::string body =
-        "{\"command\":\"spawn\",\"from\":\"orchestrator\",\"task\":\"fix \\\"the\\\" "
-        "build\\n\",\"skillIds\":[\"a\",\"b\"],"
-        "\"mcpIds\":[],\"cli\":\"codex\"}";
+        R"({"command":"spawn","from":"orchestrator","task":"fix \"the\" build\n","skillIds":["a","b"],"mcpIds":[],"cli":"codex"})";
     EXPECT_EQ(app.requests()[0].raw, "POST /control HTTP/1.1\r\nhost: 127.0.0.1:" + std::to_string(app.port()) +
                                          "\r\nconnection: close\r\ncontent-type: application/json\r\ncontent-length: " +
                                          std::to_string(body.size()) + "\r\nx-tarvolt-token: tok\u00e9n\r\n\r\n" +
@@ -37,11 +35,7 @@ TEST(ControlRequest, HugeReplyIsReadWhole) {
 }
 
 TEST(ControlRequest, StoppedAppIsRefusedConnection) {
-    std::string p;
-    {
-        FakeApp stopped({json_answer("{}")});
-        p = std::to_string(stopped.port());
-    }
+    const std::string p = std::to_string(FakeApp({json_answer("{}")}).port());  // stopped at once
     // The message names the port as it was written back, not as it was given.
     EXPECT_EQ(run_ctl({"list"}, {"TARVOLT_CTL_PORT= " + p + ".0 ", "TARVOLT_CTL_TOKEN=t", "TARVOLT_TERMINAL_NAME=n"}),
               tvtest::refused("could not talk to the tarvolt on port " + p + ": connect ECONNREFUSED 127.0.0.1:" + p));
