@@ -30,7 +30,7 @@ struct ScriptedApp {
                 sent.emplace_back(body);
                 sent_at.push_back(now - start);
                 now += request_time;
-                tv::ControlReply r = replies.size() > 1 ? replies.front() : replies.at(0);
+                tv::ControlReply r = replies.at(0);
                 if (replies.size() > 1) replies.pop_front();
                 return r;
             },
