@@ -91,11 +91,8 @@ RunResult run(std::vector<std::string> argv, const std::vector<std::string>& env
     // has exited; or until the limit, when the child is killed and what
     // still comes is read for another second.
     RunResult result;
-    std::vector<pollfd> fds = {{exited, POLLIN, 0}};
-    for (const int fd : {out_reader, err_reader}) {
-        if (fd >= 0) fds.push_back({fd, POLLIN, 0});
-    }
-    std::size_t open = fds.size();
+    pollfd fds[] = {{exited, POLLIN, 0}, {out_reader, POLLIN, 0}, {err_reader, POLLIN, 0}};  // poll skips a -1
+    int open = 1 + (out_reader >= 0) + (err_reader >= 0);
     bool killed = false;
     while (open > 0) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(start + options.limit - Clock::now());
@@ -103,7 +100,7 @@ RunResult run(std::vector<std::string> argv, const std::vector<std::string>& env
             ::kill(pid, SIGKILL);
             killed = true;
         }
-        const int n = ::poll(fds.data(), fds.size(), killed ? 1000 : static_cast<int>(left.count()) + 1);
+        const int n = ::poll(fds, 3, killed ? 1000 : static_cast<int>(left.count()) + 1);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0 || (n == 0 && killed)) break;
         for (pollfd& p : fds) {
