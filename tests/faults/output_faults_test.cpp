@@ -6,6 +6,7 @@
 #include "support/scratch_dir.h"
 
 #include <gtest/gtest.h>
+#include <algorithm>
 
 namespace {
 
@@ -53,6 +54,12 @@ TEST(OutputFaults, EndsWithItsStatusWhateverTheStreams) {
                                        {.out = row.out, .err = row.err, .limit = std::chrono::seconds(20)});
         EXPECT_EQ(r, row.result) << "row " << &row - rows;
     }
+    // Each of the three image runs recorded its file, whether or not its path could be printed.
+    const auto requests = app.requests();
+    EXPECT_EQ(
+        std::count_if(requests.begin(), requests.end(),
+                      [](const tvtest::Request& q) { return q.body.find(R"("phase":"record")") != std::string::npos; }),
+        3);
 }
 
 }  // namespace
