@@ -3,7 +3,6 @@
 #pragma once
 
 #include "image/app_job.h"
-#include "support/outcome.h"
 #include "support/reply_tree.h"
 
 #include <chrono>
