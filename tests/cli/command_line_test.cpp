@@ -1,4 +1,3 @@
-#include "base/fail.h"
 #include "base/white_space.h"
 #include "cli/command_table.h"
 #include "cli/request_body.h"

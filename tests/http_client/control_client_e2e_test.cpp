@@ -15,11 +15,9 @@ using tvtest::run_ctl;
 
 TEST(ControlRequest, SendsExactBytes) {
     FakeApp app({json_answer(R"({"ok":false,"error":"x"})", 500)});
-    const auto r = run_ctl({"spawn", "--task", "fix \"the\" build\n", "--cli", "codex", "--skills", "a, b"},
-                           pane_env(app.port(), "orchestrator", "tok\u00e9n"));
+    const auto r = run_ctl({"list"}, pane_env(app.port(), "pan\u00e9", "tok\u00e9n"));
     ASSERT_EQ(app.requests().size(), 1u);
-    const std::string body =
-        R"({"command":"spawn","from":"orchestrator","task":"fix \"the\" build\n","skillIds":["a","b"],"mcpIds":[],"cli":"codex"})";
+    const std::string body = "{\"command\":\"list\",\"from\":\"pan\u00e9\"}";  // its length in bytes
     EXPECT_EQ(app.requests()[0].raw, "POST /control HTTP/1.1\r\nhost: 127.0.0.1:" + std::to_string(app.port()) +
                                          "\r\nconnection: close\r\ncontent-type: application/json\r\ncontent-length: " +
                                          std::to_string(body.size()) + "\r\nx-tarvolt-token: tok\u00e9n\r\n\r\n" +
