@@ -21,6 +21,7 @@ TEST(ValueText, FollowsTheReadersNumberKinds) {
         {"18446744073709551616", "18446744073709552000"},
         {"\"a\\nb\"", "a\nb"},
         {"\"caf\u00e9 \u2014\"", "caf\u00e9 \u2014"},
+        {"[true,false]", "true,false"},
         {"[1,[2,3],null,\"x\"]", "1,2,3,null,x"},
         {"[]", ""},
         {"[[],[[]]]", ","},
