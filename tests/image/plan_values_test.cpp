@@ -59,9 +59,7 @@ TEST(ShortenAnswer, TrimsTheEndAndCutsAtSixHundredScalars) {
 // command's runs.
 TEST(ExhaustedText, WithoutRegisteredApisAskForOneAndIgnoreANameWhenSeveralWereTried) {
     const std::string no_api =
-        "No image API is registered and active, so nothing followed the local tools: the app embeds OpenRouter, and "
-        "an image model marked on the settings media page (with the key pasted there) becomes one. Ask a person to "
-        "do that \u2014 an agent cannot.";
+        "No image API is registered and active, so nothing followed the local tools: the app embeds OpenRouter, and an image model marked on the settings media page (with the key pasted there) becomes one. Ask a person to do that \u2014 an agent cannot.";
     for (const ExhaustedChain& chain :
          {ExhaustedChain{{"a: x"}, "", false, 0}, ExhaustedChain{{"a: x", "b: y"}, "--tool", false, 0}}) {
         const std::string text = exhausted_text(chain);

@@ -96,11 +96,7 @@ TEST(CostText, NamesUnpricedTasks) {
     };
     for (const auto& [json, text] : task_costs) EXPECT_EQ(text_of(append_task_cost, Input(json).value()), text) << json;
 
-    const struct {
-        const char* cost;
-        const char* unpriced;
-        const char* text;
-    } cases[] = {
+    const std::tuple<const char*, const char*, const char*> cases[] = {
         {"12.5", "0.7", "$12.5000"},
         {"2", "-1.5", "$2.0000 + -1 tarefa(s) sem preço"},
         {"0", nullptr, "desconhecido (undefined tarefa(s) sem preço)"},

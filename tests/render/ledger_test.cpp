@@ -9,27 +9,19 @@ namespace {
 
 using tvtest::rendered;
 
-struct Case {
-    Renderer render;
-    const char* reply;
-    std::string body;  // or "fail: {message}"
-};
-
-void expect_all(std::initializer_list<Case> cases) {
-    for (const Case& c : cases) EXPECT_EQ(rendered(c.render, c.reply), c.body) << c.reply;
+// Each renderer's body, or "fail: {message}".
+void expect_all(std::initializer_list<std::tuple<Renderer, const char*, std::string>> cases) {
+    for (const auto& [render, reply, body] : cases) EXPECT_EQ(rendered(render, reply), body) << reply;
 }
 
 const std::string null_length = "fail: Cannot read properties of null (reading 'length')";
-const std::string absent_length = "fail: Cannot read properties of undefined (reading 'length')";
 
 TEST(LedgerRender, FixedSentences) {
     const std::string delivered =
-        "report delivered to the orchestrator; this terminal stays visible and idle until the orchestrator "
-        "accepts it, then moves to standby";
+        "report delivered to the orchestrator; this terminal stays visible and idle until the orchestrator accepts it, then moves to standby";
     expect_all({
         {render_done, R"({"ok":true,"delivered":false})",
-         "report saved in the workstation ledger, but it did NOT reach the orchestrator terminal; it is waiting in "
-         "its inbox. This terminal stays visible and idle until the orchestrator accepts it, then moves to standby"},
+         "report saved in the workstation ledger, but it did NOT reach the orchestrator terminal; it is waiting in its inbox. This terminal stays visible and idle until the orchestrator accepts it, then moves to standby"},
         // Only the boolean false means the report was not delivered.
         {render_done, R"({"ok":true,"delivered":"false"})", delivered},
         {render_done, R"({"ok":true,"delivered":0})", delivered},
@@ -90,14 +82,12 @@ TEST(LedgerRender, InboxAndAck) {
          R"({"ok":true,"keptTerminalNames":["k"],"closedInPlainFolderTerminalNames":["p"],
             "closedWithoutCommitsTerminalNames":["w1","w2"],"closedTerminalNames":["c"],
             "acknowledgedReportIds":[null,2]})",
-         "acknowledged 2 report(s); closed for good, their work is in your worktree: c; closed for good, no "
-         "commits on their branch: w1, w2; closed for good, they worked directly in your folder and there was "
-         "nothing to merge: p; still open because their work did not reach your worktree: k"},
+         "acknowledged 2 report(s); closed for good, their work is in your worktree: c; closed for good, no commits on their branch: w1, w2; closed for good, they worked directly in your folder and there was nothing to merge: p; still open because their work did not reach your worktree: k"},
         {render_ack,
          R"({"ok":true,"acknowledgedReportIds":[1],"closedTerminalNames":[],
             "closedWithoutCommitsTerminalNames":[],"closedInPlainFolderTerminalNames":[],"keptTerminalNames":[]})",
          "acknowledged 1 report(s)"},
-        {render_ack, R"({"ok":true})", absent_length},
+        {render_ack, R"({"ok":true})", "fail: Cannot read properties of undefined (reading 'length')"},
         {render_ack, R"({"ok":true,"acknowledgedReportIds":"r1"})",
          "fail: responseBody.acknowledgedReportIds.length is not a number"},
         // Every list is read, in the fixed order, before any text is made.

@@ -8,11 +8,7 @@ namespace tv {
 namespace {
 
 TEST(LifecycleRender, EveryVariantOfEverySentence) {
-    const struct {
-        Renderer render;
-        const char* reply;
-        const char* body;
-    } cases[] = {
+    const std::tuple<Renderer, const char*, const char*> cases[] = {
         // The routing parts keep their own order whatever the reply's order.
         {render_spawn, R"({"ok":true,"category":"c","effort":"high","terminalName":"w","model":"m","cliId":"kimi"})",
          "subterminal created: w (cli kimi, model m, effort high, category c)"},
@@ -31,20 +27,18 @@ TEST(LifecycleRender, EveryVariantOfEverySentence) {
         {render_send, R"({"ok":true,"mcpWarnings":["mcp \"fs\" unavailable",["c"]]})",
          "message sent\nwarning: mcp \"fs\" unavailable"},
         {render_standby, R"({"ok":true,"terminalName":"api-2"})",
-         "subterminal moved to standby: api-2 (pane hidden; same live CLI context preserved; resume it without a "
-         "task with \"tarvolt-ctl resume --terminal api-2\")"},
+         "subterminal moved to standby: api-2 (pane hidden; same live CLI context preserved; resume it without a task with \"tarvolt-ctl resume --terminal api-2\")"},
         {render_resume, R"({"ok":true,"terminalName":"api-2","status":"idle"})",
          "subterminal resumed: api-2 (idle; same live CLI and prior context restored; no task was assigned)"},
         // Only the exact string "standby" parks the pane.
         {render_close, R"({"ok":true,"disposition":"standby","terminalName":"api-2"})",
-         "subterminal moved to standby: api-2 (same live CLI context preserved; close this standby name again to "
-         "terminate it)"},
+         "subterminal moved to standby: api-2 (same live CLI context preserved; close this standby name again to terminate it)"},
         {render_close, R"({"ok":true,"disposition":"Standby","terminalName":"api-2"})",
          "subterminal terminated: api-2 (its live CLI context is no longer recoverable)"},
         {render_close, R"({"ok":true,"disposition":["standby"],"terminalName":"api-2"})",
          "subterminal terminated: api-2 (its live CLI context is no longer recoverable)"},
     };
-    for (const auto& c : cases) EXPECT_EQ(tvtest::rendered(c.render, c.reply), c.body) << c.reply;
+    for (const auto& [render, reply, body] : cases) EXPECT_EQ(tvtest::rendered(render, reply), body) << reply;
 }
 
 }  // namespace

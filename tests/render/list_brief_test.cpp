@@ -30,7 +30,8 @@ std::string block(const std::string& body, const std::string& from) {
 
 TEST(ListRenderer, PrintsTerminalsThenIdleAndStandbyNames) {
     // Only exactly "subagent" with exactly "idle" or "standby" is named below.
-    EXPECT_EQ(rendered(render_list, R"json({"terminals": [
+    EXPECT_EQ(
+        rendered(render_list, R"json({"terminals": [
                   {"name": "orchestrator", "role": "orchestrator", "status": "running", "cliId": "claude"},
                   {"effort": "high", "name": "api-2", "role": "subagent", "status": "idle", "cliId": "codex", "model": "m1"},
                   {"name": "ui-1", "role": "subagent", "status": "standby", "cliId": "kimi", "category": null},
@@ -39,19 +40,18 @@ TEST(ListRenderer, PrintsTerminalsThenIdleAndStandbyNames) {
                   {"name": "ux-5", "role": "subagent", "status": "idle"},
                   {"name": "ux-6", "role": ["subagent"], "status": "idle"},
                   {"name": "ux-7", "role": "subagent", "status": ["standby"]}]})json"),
-              "orchestrator  [orchestrator]  running  (claude)\n"
-              "api-2  [subagent]  idle  (codex)  model m1, effort high\n"
-              "ui-1  [subagent]  standby  (kimi)  category null\n"
-              "db-3  [Subagent]  idle  (qwen)\n"
-              "ux-4  [subagent]  Idle  (qwen)\n"
-              "ux-5  [subagent]  idle  (undefined)\n"
-              "ux-6  [subagent]  idle  (undefined)\n"
-              "ux-7  [subagent]  standby  (undefined)\n"
-              "\n"
-              "idle (awaiting acceptance or ready for a task): api-2, ux-5\n"
-              "\n"
-              "standby (hidden, exact context preserved in 1 live CLI process(es); resume by name without a "
-              "task, send by name to resume and message, close by name to terminate): ui-1");
+        "orchestrator  [orchestrator]  running  (claude)\n"
+        "api-2  [subagent]  idle  (codex)  model m1, effort high\n"
+        "ui-1  [subagent]  standby  (kimi)  category null\n"
+        "db-3  [Subagent]  idle  (qwen)\n"
+        "ux-4  [subagent]  Idle  (qwen)\n"
+        "ux-5  [subagent]  idle  (undefined)\n"
+        "ux-6  [subagent]  idle  (undefined)\n"
+        "ux-7  [subagent]  standby  (undefined)\n"
+        "\n"
+        "idle (awaiting acceptance or ready for a task): api-2, ux-5\n"
+        "\n"
+        "standby (hidden, exact context preserved in 1 live CLI process(es); resume by name without a task, send by name to resume and message, close by name to terminate): ui-1");
     EXPECT_EQ(rendered(render_list, R"({"terminals": []})"), "no live terminal");
     EXPECT_EQ(rendered(render_list, R"({"terminals": {}})"), "fail: responseBody.terminals.map is not a function");
 }
@@ -93,11 +93,9 @@ TEST(BriefRenderer, PrintsTheWholeSheet) {
 
 TEST(BriefRenderer, DevelopmentProfileVariants) {
     const std::string ranking =
-        "profile models: none \u2014 this profile orders the ranking instead of selecting models, so choose by "
-        "category";
+        "profile models: none \u2014 this profile orders the ranking instead of selecting models, so choose by category";
     const std::string empty =
-        "profile models: none \u2014 the Custom selection is empty; spawns use the workstation CLI fallback until "
-        "a configuration is selected";
+        "profile models: none \u2014 the Custom selection is empty; spawns use the workstation CLI fallback until a configuration is selected";
     const std::pair<const char*, std::string> cases[] = {
         {"null", "undefined [undefined]\n" + ranking},
         {R"({"label": "Fast", "id": "fast"})", "Fast [fast]\n" + ranking},
@@ -111,11 +109,9 @@ TEST(BriefRenderer, DevelopmentProfileVariants) {
             {"cliId": "codex", "models": [{"model": "m1", "effort": "high"}, {"model": "m2"}]},
             {"cliId": "claude", "models": "x"}, {"cliId": "kimi", "models": [{"model": "k", "effort": null}]}],
             "unselectedCliIds": ["grok", "qwen"]}})json",
-         "C [c]\nprofile models (3 configuration(s) selected in 3 CLI(s); one panel per CONFIGURATION, never one "
-         "per CLI; the same --model can appear at more than one --effort and each is a different price; the "
-         "--effort on each line is the level marked in the profile, so paste it as it is):"
-         "\n  --cli codex --model m1 --effort high\n  --cli codex --model m2\n  --cli kimi --model k --effort null"
-         "\n  no models selected in: grok, qwen"},
+         "C [c]\nprofile models (3 configuration(s) selected in 3 CLI(s); one panel per CONFIGURATION, never one per CLI; the same --model can appear at more than one --effort and each is a different price; the --effort on each line is the level marked in the profile, so paste it as it is):\n"
+         "  --cli codex --model m1 --effort high\n  --cli codex --model m2\n  --cli kimi --model k --effort null\n"
+         "  no models selected in: grok, qwen"},
     };
     for (const auto& [profile, lines] : cases) {
         const std::string body = rendered(render_brief, brief_with(std::string("\"developmentProfile\":") + profile));
@@ -135,8 +131,7 @@ TEST(BriefRenderer, CategoryLines) {
         {"id": "c", "leaderLabel": "L"}])json"));
     EXPECT_EQ(
         block(body, "(leaderboard leaders):\n"),
-        "  img: L -> image tool resolved at spawn (never a text model; the spawn fails if no tool is "
-        "authenticated)  (why)\n"
+        "  img: L -> image tool resolved at spawn (never a text model; the spawn fails if no tool is authenticated)  (why)\n"
         "  c: L -> no runnable CLI on this machine (spawn will fall back)  (null)\n"
         "  c: L -> cli codex, model m1, effort null, US$ 0.25/task  (cheapest)  [fallback: leader not installed]\n"
         "  c: L -> cli undefined");

@@ -9,15 +9,10 @@
 namespace tv {
 namespace {
 
-struct Case {
-    Renderer render;
-    const char* reply;
-    std::string body;  // or "fail: {message}"
-};
-
 TEST(MergeModelsSkillsRender, EveryVariant) {
     const std::string null_length = "fail: Cannot read properties of null (reading 'length')";
-    const Case cases[] = {
+    // The body, or "fail: {message}".
+    const std::tuple<Renderer, const char*, std::string> cases[] = {
         // merge: the variant follows the exact outcome string.
         {render_merge, R"({"outcome": "nothing-to-integrate", "detail": "main already has it", "folderPath": "/w"})",
          "nothing to integrate: main already has it (folder: /w)"},
@@ -83,7 +78,7 @@ TEST(MergeModelsSkillsRender, EveryVariant) {
         // The app lays the quota out itself; a final line break stays.
         {render_quota, R"({"renderedSnapshot": "a\nb\n"})", "a\nb\n"},
     };
-    for (const Case& c : cases) EXPECT_EQ(tvtest::rendered(c.render, c.reply), c.body) << c.reply;
+    for (const auto& [render, reply, body] : cases) EXPECT_EQ(tvtest::rendered(render, reply), body) << reply;
 }
 
 }  // namespace

@@ -82,12 +82,6 @@ TEST(ParseJson, ManyKeysAndRepeatsStayLinear) {
     EXPECT_EQ(p.value->at("k0"), 100000);
 }
 
-}  // namespace
-}  // namespace tv
-
-namespace tv {
-namespace {
-
 // The reply reader: where its own reader and the exact parser could part,
 // the value or the text must be the exact parser's.
 TEST(ParseReply, NumberKindsAndFallbacks) {

@@ -12,17 +12,16 @@ namespace {
 using tvtest::failure_of;
 using tvtest::reply_or_fail;
 
+// How each number is laid out is number_to_text's; this is which numbers go through it.
 TEST(ValueText, FollowsTheReadersNumberKinds) {
     const std::pair<const char*, const char*> cases[] = {
         {"null", "null"},
         {"18446744073709551615", "18446744073709551615"},
         {"-9223372036854775808", "-9223372036854775808"},
         {"18446744073709551616", "18446744073709552000"},
-        {"2.0", "2"},
-        {"-0", "0"},
-        {"1e21", "1e+21"},
         {"\"a\\nb\"", "a\nb"},
         {"\"caf\u00e9 \u2014\"", "caf\u00e9 \u2014"},
+        {"[true,false]", "true,false"},
         {"[1,[2,3],null,\"x\"]", "1,2,3,null,x"},
         {"[]", ""},
         {"[[],[[]]]", ","},

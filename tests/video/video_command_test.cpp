@@ -14,6 +14,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using tvtest::reply;
+using tvtest::RunResult;
 using tvtest::ScriptedApp;
 using namespace std::chrono_literals;
 
@@ -35,33 +36,31 @@ TEST(VideoAttempt, GivesUpAtTheFirstPollPastTimeoutAndGrace) {
     EXPECT_EQ(app.sent[1], R"({"command":"video","from":"pane","phase":"api-poll","jobId":"j"})");
 }
 
-// The tail for a chain narrowed by --api is pinned by the run below.
-TEST(VideoExhaustedText, AChainOfEveryRegisteredApiSaysSo) {
-    for (const std::uint64_t registered : {0, 1}) {
-        EXPECT_NE(video_exhausted_text({"a"}, registered)
-                      .find("\n  1. a\nThose are every video API registered and active in the app settings.\nVideo "
-                            "has no local tool"),
-                  std::string::npos)
-            << registered;
+// Whole, the tail for a chain narrowed by --api is pinned by the run below.
+TEST(VideoExhaustedText, SaysWhetherEveryRegisteredApiWasTried) {
+    const std::string every =
+        "Those are every video API registered and active in the app settings.\nVideo has no local tool";
+    const std::pair<std::uint64_t, std::string> cases[] = {
+        {0, every}, {1, every}, {2, "The other registered video APIs were left out"}};
+    for (const auto& [registered, tail] : cases) {
+        EXPECT_NE(video_exhausted_text({"a"}, registered).find("\n  1. a\n" + tail), std::string::npos) << registered;
     }
 }
 
 class VideoCommand : public testing::Test {
 protected:
-    void SetUp() override { path_ = (dir_ / "clip.mp4").string(); }
-
     void write_file(const std::string& bytes) const { std::ofstream(path_, std::ios::binary) << bytes; }
+    std::string plan(const std::string& attempts, int registered) const {
+        return R"({"ok":true,"outputPath":")" + path_ + R"(","registeredApiCount":)" + std::to_string(registered) +
+               R"(,"attempts":)" + attempts + "}";
+    }
+    std::string filled(const std::string& text) const { return tvtest::replaced(text, "{path}", path_); }
 
     tvtest::ScratchDir scratch_{"video-command"};
-    const fs::path& dir_ = scratch_.path();
-    std::string path_;
+    std::string path_ = (scratch_ / "clip.mp4").string();
 };
 // Runs that sleep through an API's poll interval.
 using VideoCommandSlow = VideoCommand;
-
-const std::string notice =
-    "tarvolt-ctl: every attempt below is an API call made by the app itself. A model id reads author/slug, so the "
-    "part before the slash is who made the MODEL, never a second service.\n";
 
 TEST_F(VideoCommandSlow, FallsBackThenDelivers) {
     std::vector<std::string> bodies;
@@ -69,84 +68,67 @@ TEST_F(VideoCommandSlow, FallsBackThenDelivers) {
         bodies.push_back(r.body);
         const Json body = tvtest::parse_or_fail(r.body);
         const std::string phase = body.value("phase", "");
-        const std::string api = body.value("api", "");
         if (phase == "plan") {
             write_file("left over");
-            return tvtest::json_answer(R"({"ok":true,"outputPath":")" + path_ + R"(","registeredApiCount":2,"attempts":[
-                {"kind":"api","apiId":"a1","apiName":"Sora","model":"openai/sora-2","timeoutMs":61000,"pollIntervalMs":900},
-                {"kind":"api","apiId":"a2","apiName":"Veo","timeoutMs":0,"pollIntervalMs":1000}]})");
+            return tvtest::json_answer(plan(
+                R"([{"kind":"api","apiId":"a1","apiName":"Sora","model":"openai/sora-2","timeoutMs":61000,"pollIntervalMs":900},{"kind":"api","apiId":"a2","apiName":"Veo","timeoutMs":0,"pollIntervalMs":1000}])",
+                2));
         }
-        if (phase == "api-start") return tvtest::json_answer(R"({"ok":true,"jobId":")" + api + R"("})");
-        if (phase == "api-poll" && body.value("jobId", "") == "a1") {
-            // Left over from before the run, the file would pass for Sora's.
-            if (fs::exists(path_)) return tvtest::json_answer(R"({"ok":true,"status":"succeeded"})");
-            return tvtest::json_answer(R"({"ok":true,"status":"failed","detail":"quota  \n"})");
-        }
+        if (phase == "api-start")
+            return tvtest::json_answer(R"({"ok":true,"jobId":")" + body.value("api", "") + R"("})");
         if (phase == "api-poll") {
-            write_file("Y4M");
-            return tvtest::json_answer(R"({"ok":true,"status":"succeeded"})");
+            // Left over from before the run, the file would pass for Sora's.
+            if (body["jobId"] == "a2") write_file("Y4M");
+            return tvtest::json_answer(fs::exists(path_) ? R"({"ok":true,"status":"succeeded"})"
+                                                         : R"({"ok":true,"status":"failed","detail":"quota\n"})");
         }
-        if (phase == "failure") return tvtest::json_answer(R"({"ok":false,"error":"ledger locked"})");
-        return tvtest::json_answer(R"({"ok":false})");
+        return tvtest::json_answer(phase == "failure" ? R"({"ok":false,"error":"ledger locked"})" : R"({"ok":false})");
     });
     const auto start = std::chrono::steady_clock::now();
-    const auto r =
+    const RunResult r =
         tvtest::run_ctl({"video", "--prompt", "a kite", "--out", "clip.mp4"}, tvtest::pane_env(app.port(), "pane-3"));
     EXPECT_GE(std::chrono::steady_clock::now() - start, 2s);  // one poll interval before each poll
-    EXPECT_EQ(r.out, path_ + "\n");
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.err, notice +
-                         "tarvolt-ctl: [1/2] generating with registered API Sora, model openai/sora-2, up to 2 min, "
-                         "checking every 1s; writing " +
-                         path_ +
-                         "\n"
-                         "tarvolt-ctl: could not report the failed video attempt: ledger locked\n"
-                         "tarvolt-ctl: Sora refused the request; quota  \n\n"
-                         "tarvolt-ctl: falling back to registered API Veo\n"
-                         "tarvolt-ctl: [2/2] generating with registered API Veo, model default model, up to 1 min, "
-                         "checking every 1s; writing " +
-                         path_ +
-                         "\n"
-                         "tarvolt-ctl: the video was generated but not recorded: unknown tarvolt error\n");
+    const std::string err =
+        R"(tarvolt-ctl: every attempt below is an API call made by the app itself. A model id reads author/slug, so the part before the slash is who made the MODEL, never a second service.
+tarvolt-ctl: [1/2] generating with registered API Sora, model openai/sora-2, up to 2 min, checking every 1s; writing {path}
+tarvolt-ctl: could not report the failed video attempt: ledger locked
+tarvolt-ctl: Sora refused the request; quota
+
+tarvolt-ctl: falling back to registered API Veo
+tarvolt-ctl: [2/2] generating with registered API Veo, model default model, up to 1 min, checking every 1s; writing {path}
+tarvolt-ctl: the video was generated but not recorded: unknown tarvolt error
+)";
+    EXPECT_EQ(r, (RunResult{0, path_ + "\n", filled(err)}));
     ASSERT_EQ(bodies.size(), 7u);
     EXPECT_EQ(
         bodies[3],
-        R"({"command":"video","from":"pane-3","phase":"failure","api":"a1","detail":"refused the request; quota  \n"})");
-    EXPECT_EQ(bodies[6], R"({"command":"video","from":"pane-3","phase":"record","path":")" + path_ + R"("})");
+        R"({"command":"video","from":"pane-3","phase":"failure","api":"a1","detail":"refused the request; quota\n"})");
+    EXPECT_EQ(bodies[6], filled(R"({"command":"video","from":"pane-3","phase":"record","path":"{path}"})"));
 }
 
 TEST_F(VideoCommand, EveryApiFailingEndsWithWhatEachAnswered) {
     const std::string long_reason(601, 'x');
     tvtest::FakeApp app([&](const tvtest::Request& r) {
-        const Json body = tvtest::parse_or_fail(r.body);
-        const std::string phase = body.value("phase", "");
-        if (phase == "plan") {
-            return tvtest::json_answer(R"({"ok":true,"outputPath":")" + path_ + R"(","registeredApiCount":3,"attempts":[
-                {"kind":"api","apiId":"a1","apiName":"Sora","timeoutMs":0,"pollIntervalMs":2500}]})");
-        }
-        if (phase == "api-start") return tvtest::json_answer(R"({"ok":false,"error":")" + long_reason + R"("})");
-        return tvtest::json_answer(R"({"ok":true})");
+        const std::string phase = tvtest::parse_or_fail(r.body).value("phase", "");
+        if (phase == "plan")
+            return tvtest::json_answer(
+                plan(R"([{"kind":"api","apiId":"a1","apiName":"Sora","timeoutMs":0,"pollIntervalMs":2500}])", 3));
+        return tvtest::json_answer(phase == "api-start" ? R"({"ok":false,"error":")" + long_reason + R"("})"
+                                                        : R"({"ok":true})");
     });
-    const auto r = tvtest::run_ctl({"video", "--prompt", "p", "--api", "a1"}, tvtest::pane_env(app.port()));
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.err,
-              notice +
-                  "tarvolt-ctl: [1/1] generating with registered API Sora, model default model, up to 1 min, "
-                  "checking every 2s; writing " +
-                  path_ +
-                  "\n"
-                  "tarvolt-ctl: Sora " +
-                  long_reason +
-                  "\n"
-                  "tarvolt-ctl: no registered video API delivered a file for this prompt. What each one answered:\n"
-                  "  1. registered API Sora, model default model: " +
-                  std::string(600, 'x') +
-                  "\u2026 (output truncated)\n"
-                  "The other registered video APIs were left out of this chain because one was named explicitly.\n"
-                  "Video has no local tool, so there is nothing else to fall back to: do not generate an image "
-                  "instead, and do not ask a coding CLI for frames. Read the reasons above, then either fix the "
-                  "API on the app settings page or report this as it is.\n");
+    const std::string err =
+        R"(tarvolt-ctl: every attempt below is an API call made by the app itself. A model id reads author/slug, so the part before the slash is who made the MODEL, never a second service.
+tarvolt-ctl: [1/1] generating with registered API Sora, model default model, up to 1 min, checking every 2s; writing {path}
+tarvolt-ctl: Sora {601}
+tarvolt-ctl: no registered video API delivered a file for this prompt. What each one answered:
+  1. registered API Sora, model default model: {600}… (output truncated)
+The other registered video APIs were left out of this chain because one was named explicitly.
+Video has no local tool, so there is nothing else to fall back to: do not generate an image instead, and do not ask a coding CLI for frames. Read the reasons above, then either fix the API on the app settings page or report this as it is.
+)";
+    EXPECT_EQ(tvtest::run_ctl({"video", "--prompt", "p", "--api", "a1"}, tvtest::pane_env(app.port())),
+              (RunResult{1, "",
+                         tvtest::replaced(tvtest::replaced(filled(err), "{601}", long_reason), "{600}",
+                                          long_reason.substr(0, 600))}));
 }
 
 }  // namespace

@@ -16,8 +16,7 @@ constexpr const char* good = R"({"kind":"api","apiId":"a","apiName":"A","timeout
 
 TEST(VideoPlan, ChecksInOrder) {
     const std::string not_api =
-        "a video attempt is not a registered API; video has no local tool, so this client will not run anything it "
-        "was handed";
+        "a video attempt is not a registered API; video has no local tool, so this client will not run anything it was handed";
     const std::pair<std::string, std::string> cases[] = {
         {"{}", "the tarvolt video plan carries no \"attempts\""},
         {"[]", "the tarvolt video plan carries no API to call"},
