@@ -3,12 +3,14 @@
 #pragma once
 
 #include "http_client/control_client.h"
+#include "support/outcome.h"
 #include "support/reply_tree.h"
 #include "support/run_ctl.h"
 #include "values/json.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -16,6 +18,8 @@
 #include <csignal>
 #include <filesystem>
 #include <optional>
+#include <regex>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -44,8 +48,11 @@ public:
             exports.append(buf, static_cast<std::size_t>(n));
         }
         ::close(out[0]);
-        port = static_cast<std::uint16_t>(std::stoi(value_of("TARVOLT_CTL_PORT")));
-        token = value_of("TARVOLT_CTL_TOKEN");
+        std::smatch m;
+        const std::regex lines("export TARVOLT_CTL_PORT=([0-9]+)\nexport TARVOLT_CTL_TOKEN=([0-9a-f]+)\n");
+        if (!std::regex_search(exports, m, lines)) throw std::runtime_error("no export lines in: " + exports);
+        port = static_cast<std::uint16_t>(std::stoi(m[1]));
+        token = m[2];
     }
 
     ~Devapp() {
@@ -85,6 +92,28 @@ public:
         return post_text(tv::to_compact_text(body));
     }
 
+    // The text with this app's folder as {folder}, moments as <t>, and a
+    // pending member that owns up to nothing as "U/R": unread reports /
+    // running tasks.
+    std::string normalized(const std::string& text) const {
+        static const std::regex moment("[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2}Z");
+        static const std::regex pending(R"(\{"unreadReports":([0-9]+),"runningTasks":([0-9]+),"degraded":false\})");
+        const std::string local = std::regex_replace(tvtest::replaced(text, folder, "{folder}"), moment, "<t>");
+        return std::regex_replace(local, pending, "\"$1/$2\"");
+    }
+    // Each line "<request> => <whole reply>" sent in turn, {folder} in the
+    // request filled in, the reply compared normalized; "#" starts a comment.
+    void replies(const std::string& transcript) const {
+        std::istringstream lines(transcript);
+        for (std::string line; std::getline(lines, line);) {
+            if (line.empty() || line[0] == '#') continue;
+            const auto arrow = line.find(" => ");
+            ASSERT_NE(arrow, std::string::npos) << line;
+            const tv::Json reply = post_text(tvtest::replaced(line.substr(0, arrow), "{folder}", folder));
+            EXPECT_EQ(normalized(tv::to_compact_text(reply)), line.substr(arrow + 4)) << line.substr(0, arrow);
+        }
+    }
+
     // A connected socket, or -1.
     int connect_raw() const {
         const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -119,14 +148,6 @@ public:
     std::string token;
 
 private:
-    std::string value_of(const std::string& variable) const {
-        const std::string key = "export " + variable + "=";
-        const auto at = exports.find(key);
-        if (at == std::string::npos) throw std::runtime_error("no " + variable + " in: " + exports);
-        const auto end = exports.find('\n', at);
-        return exports.substr(at + key.size(), end - at - key.size());
-    }
-
     pid_t pid_ = -1;
 };
 
