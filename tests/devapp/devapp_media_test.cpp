@@ -82,33 +82,27 @@ TEST(DevappImage, PlansNameTheSourcesAskedForAndRefuseWrongNames) {
 
 TEST(DevappImage, ApiJobWritesOnlyAPlannedPathAfterItsPolls) {
     Devapp app({"--job-polls", "3"});
-    const Json plan =
-        app.ask("image", {{"phase", "plan"}, {"prompt", "a blue kite"}, {"api", "sim-image"}, {"out", "art/kite.png"}});
-    const std::string path = plan["outputPath"];
-    EXPECT_EQ(path, app.folder + "/art/kite.png");
-    const auto start = [](const std::string& to) {
-        return Json{{"phase", "api-start"}, {"api", "sim-image"}, {"prompt", "a blue kite"}, {"path", to}};
-    };
-    EXPECT_EQ(app.ask("image", start(app.folder + "/../stolen.png"))["error"],
-              "the app did not plan the path \"" + app.folder +
-                  "/../stolen.png\"; ask for a plan first and pass its outputPath");
-    ASSERT_EQ(app.ask("image", start(path))["jobId"], "img-1");
-    const Json poll = {{"phase", "api-poll"}, {"jobId", "img-1"}};
-    EXPECT_EQ(app.ask("image", poll)["progress"], "rendering, 1 of 3 steps done");
-    EXPECT_EQ(app.ask("image", poll)["progress"], "rendering, 2 of 3 steps done");
+    const std::string path = app.folder + "/art/kite.png";
+    app.replies(R"~(
+{"command":"image","from":"orchestrator","phase":"plan","prompt":"a blue kite","api":"sim-image","out":"art/kite.png"} => {"ok":true,"attempts":[{"kind":"api","timeoutMs":300000,"apiId":"sim-image","apiName":"Simulated Image API","model":"devapp/painter-1"}],"outputPath":"{folder}/art/kite.png","registeredApiCount":1,"pending":"0/0"}
+{"command":"image","from":"orchestrator","phase":"api-start","api":"sim-image","prompt":"a blue kite","path":"{folder}/../stolen.png"} => {"ok":false,"error":"the app did not plan the path \"{folder}/../stolen.png\"; ask for a plan first and pass its outputPath"}
+{"command":"image","from":"orchestrator","phase":"api-start","api":"sim-image","prompt":"a blue kite","path":"{folder}/art/kite.png"} => {"ok":true,"jobId":"img-1","pending":"0/0"}
+{"command":"image","from":"orchestrator","phase":"api-poll","jobId":"img-1"} => {"ok":true,"status":"running","progress":"rendering, 1 of 3 steps done","pending":"0/0"}
+{"command":"image","from":"orchestrator","phase":"api-poll","jobId":"img-1"} => {"ok":true,"status":"running","progress":"rendering, 2 of 3 steps done","pending":"0/0"}
+)~");
     EXPECT_FALSE(std::filesystem::exists(path));
-    EXPECT_EQ(app.ask("image", poll)["status"], "succeeded");
+    app.replies(R"~(
+{"command":"image","from":"orchestrator","phase":"api-poll","jobId":"img-1"} => {"ok":true,"status":"succeeded","pending":"0/0"}
+{"command":"image","from":"orchestrator","phase":"api-poll","jobId":"img-9"} => {"ok":false,"error":"no image job \"img-9\" was started by this app"}
+{"command":"image","from":"orchestrator","phase":"record","path":"/etc/passwd"} => {"ok":false,"error":"the app did not plan the path \"/etc/passwd\""}
+)~");
     EXPECT_EQ(tvtest::read_file(path).substr(0, 8), "\x89PNG\r\n\x1a\n");
     EXPECT_EQ(app.ask("image", {{"phase", "record"}, {"path", path}})["bytes"], std::filesystem::file_size(path));
-    EXPECT_EQ(app.ask("image", {{"phase", "api-poll"}, {"jobId", "img-9"}})["error"],
-              "no image job \"img-9\" was started by this app");
-    EXPECT_EQ(app.ask("image", {{"phase", "record"}, {"path", "/etc/passwd"}})["error"],
-              "the app did not plan the path \"/etc/passwd\"");
 }
 
 TEST(DevappImage, FailingAndStalledSourcesShowTheirRoads) {
     Devapp app({"--fail", "grok-imagine", "--stall", "codex-image", "--fail", "sim-image"});
-    const Json plan = app.ask("image", {{"phase", "plan"}, {"prompt", "a kite"}});
+    const Json plan = app.ask("image", {{"phase", "plan"}, {"prompt", "a kite"}, {"out", "kite.png"}});
     const Json& attempts = plan["attempts"];
     ASSERT_EQ(attempts.size(), 3u) << plan.dump();
     EXPECT_EQ(
@@ -116,30 +110,24 @@ TEST(DevappImage, FailingAndStalledSourcesShowTheirRoads) {
         (tvtest::RunResult{
             3, "",
             "Grok Imagine is out of quota until tomorrow (the stand-in was told to fail it, with --fail grok-imagine)\n"}));
-    EXPECT_FALSE(std::filesystem::exists(plan["outputPath"].get<std::string>()));
+    EXPECT_FALSE(std::filesystem::exists(app.folder + "/kite.png"));
     EXPECT_EQ(attempts[1]["timeoutMs"], 2000);
     EXPECT_NE(attempts[1]["commandLine"].get<std::string>().find(" --stall"), std::string::npos);
-
-    const Json job = app.ask(
-        "image", {{"phase", "api-start"}, {"api", "sim-image"}, {"prompt", "a kite"}, {"path", plan["outputPath"]}});
-    EXPECT_EQ(
-        tv::to_compact_text(app.ask("image", {{"phase", "api-poll"}, {"jobId", job["jobId"]}})),
-        R"j({"ok":true,"status":"failed","detail":"the provider declined this prompt (the stand-in was told to, with --fail sim-image)","pending":{"unreadReports":0,"runningTasks":0,"degraded":false}})j");
-    EXPECT_EQ(
-        app.ask("image", {{"phase", "failure"}, {"api", "sim-image"}, {"detail", "refused the request; …"}})["ok"],
-        true);
-    EXPECT_EQ(app.ask("image", {{"phase", "failure"}, {"detail", "x"}})["error"],
-              "a failure report names the source that failed, with \"tool\" or \"api\"");
+    app.replies(R"~(
+{"command":"image","from":"orchestrator","phase":"api-start","api":"sim-image","prompt":"a kite","path":"{folder}/kite.png"} => {"ok":true,"jobId":"img-1","pending":"0/0"}
+{"command":"image","from":"orchestrator","phase":"api-poll","jobId":"img-1"} => {"ok":true,"status":"failed","detail":"the provider declined this prompt (the stand-in was told to, with --fail sim-image)","pending":"0/0"}
+{"command":"image","from":"orchestrator","phase":"failure","api":"sim-image","detail":"refused the request; …"} => {"ok":true,"pending":"0/0"}
+{"command":"image","from":"orchestrator","phase":"failure","detail":"x"} => {"ok":false,"error":"a failure report names the source that failed, with \"tool\" or \"api\""}
+)~");
 
     Devapp stalled({"--stall", "sim-image", "--job-polls", "1"});
-    const Json api_plan = stalled.ask("image", {{"phase", "plan"}, {"prompt", "a kite"}, {"api", "sim-image"}});
-    EXPECT_EQ(api_plan["attempts"][0]["timeoutMs"], 0);
-    stalled.ask("image",
-                {{"phase", "api-start"}, {"api", "sim-image"}, {"prompt", "a kite"}, {"path", api_plan["outputPath"]}});
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(stalled.ask("image", {{"phase", "api-poll"}, {"jobId", "img-1"}})["progress"],
-                  "queued at the provider, not started yet");
-    }
+    stalled.replies(R"~(
+{"command":"image","from":"orchestrator","phase":"plan","prompt":"a kite","api":"sim-image","out":"kite.png"} => {"ok":true,"attempts":[{"kind":"api","timeoutMs":0,"apiId":"sim-image","apiName":"Simulated Image API","model":"devapp/painter-1"}],"outputPath":"{folder}/kite.png","registeredApiCount":1,"pending":"0/0"}
+{"command":"image","from":"orchestrator","phase":"api-start","api":"sim-image","prompt":"a kite","path":"{folder}/kite.png"} => {"ok":true,"jobId":"img-1","pending":"0/0"}
+{"command":"image","from":"orchestrator","phase":"api-poll","jobId":"img-1"} => {"ok":true,"status":"running","progress":"queued at the provider, not started yet","pending":"0/0"}
+{"command":"image","from":"orchestrator","phase":"api-poll","jobId":"img-1"} => {"ok":true,"status":"running","progress":"queued at the provider, not started yet","pending":"0/0"}
+{"command":"image","from":"orchestrator","phase":"api-poll","jobId":"img-1"} => {"ok":true,"status":"running","progress":"queued at the provider, not started yet","pending":"0/0"}
+)~");
 }
 
 TEST(DevappVideo, JobCountsOnlyPollsAtItsCadence) {
