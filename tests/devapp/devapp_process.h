@@ -72,11 +72,6 @@ public:
         return status;
     }
 
-    // The client run from the pane `as` (the orchestrator when empty).
-    tvtest::RunResult ctl(const std::vector<std::string>& args, const std::string& as = "") const {
-        return tvtest::run_ctl(args, tvtest::pane_env(port, as.empty() ? "orchestrator" : as, token));
-    }
-
     // One request straight to the endpoint, as the client's own transport sends it.
     tv::Json post_text(const std::string& body, const std::optional<std::string>& with_token = std::nullopt) const {
         const tv::CallerEnv e{std::to_string(port), with_token.value_or(token), "orchestrator", port};
