@@ -121,18 +121,34 @@ public:
         return -1;
     }
 
-    // Raw bytes in, raw bytes out, for requests the client would never send.
-    std::string exchange(const std::string& request) const {
+    // Raw bytes in, raw bytes out, for requests the client would never send:
+    // the head, then the piece again and again (at most `limit` bytes of it,
+    // counted in `sent`) until the app answers.
+    std::string exchange(const std::string& head, const std::string& piece = "", std::size_t limit = 0,
+                         std::size_t* sent = nullptr) const {
         const int fd = connect_raw();
-        std::string response;
-        if (fd >= 0) {
-            ::send(fd, request.data(), request.size(), MSG_NOSIGNAL);
-            char buf[4096];
-            ssize_t n;
-            while ((n = ::recv(fd, buf, sizeof buf, 0)) > 0) response.append(buf, static_cast<std::size_t>(n));
-            ::close(fd);
+        if (fd < 0) return "";
+        ::send(fd, head.data(), head.size(), MSG_NOSIGNAL);
+        std::size_t out = 0;
+        std::string answer;
+        for (;;) {
+            pollfd p{fd, static_cast<short>(POLLIN | (out < limit ? POLLOUT : 0)), 0};
+            if (::poll(&p, 1, 10000) <= 0) break;
+            if ((p.revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
+                char buf[4096];
+                const ssize_t n = ::recv(fd, buf, sizeof buf, 0);
+                if (n <= 0) break;
+                answer.append(buf, static_cast<std::size_t>(n));
+                limit = 0;
+                continue;
+            }
+            const std::size_t at = out % piece.size();
+            const ssize_t n = ::send(fd, piece.data() + at, piece.size() - at, MSG_NOSIGNAL | MSG_DONTWAIT);
+            if (n > 0) out += static_cast<std::size_t>(n);
         }
-        return response;
+        ::close(fd);
+        if (sent != nullptr) *sent = out;
+        return answer;
     }
 
     pid_t pid() const { return pid_; }
