@@ -64,6 +64,9 @@ TEST(DevappSession, AckClosesCommittedPanesAndKeepsTheOthers) {
 {"command":"ack","from":"orchestrator"} => {"ok":true,"acknowledgedReportIds":[],"closedTerminalNames":[],"closedWithoutCommitsTerminalNames":[],"closedInPlainFolderTerminalNames":[],"keptTerminalNames":[],"pending":"0/0"}
 {"command":"inbox","from":"orchestrator"} => {"ok":true,"reports":[],"pending":"0/0"}
 {"command":"merge","from":"orchestrator"} => {"ok":false,"error":"\"docs-2\" still has uncommitted work that did not reach this worktree; have it commit and report again, or close it"}
+# Back from standby, the idle pane is idle again.
+{"command":"standby","from":"orchestrator","terminal":"docs-2"} => {"ok":true,"terminalName":"docs-2","pending":"0/0"}
+{"command":"resume","from":"orchestrator","terminal":"docs-2"} => {"ok":true,"terminalName":"docs-2","status":"idle","pending":"0/0"}
 )~");
     EXPECT_EQ(
         tv::to_compact_text(app.ask("status")["panels"][2]),
