@@ -132,41 +132,38 @@ TEST(DevappImage, FailingAndStalledSourcesShowTheirRoads) {
 
 TEST(DevappVideo, JobCountsOnlyPollsAtItsCadence) {
     Devapp app({"--poll-ms", "200"});
-    const Json plan =
-        app.ask("video", {{"phase", "plan"}, {"prompt", "a red kite over the sea"}, {"api", "sim-video"}});
-    EXPECT_EQ(plan["attempts"][0]["pollIntervalMs"], 200);
-    const Json job =
-        app.ask("video",
-                {{"phase", "api-start"}, {"api", "sim-video"}, {"prompt", "a red kite"}, {"path", plan["outputPath"]}});
-    const Json poll = {{"phase", "api-poll"}, {"jobId", job["jobId"]}};
-    // Polls closer together than the cadence do not move the job.
-    EXPECT_EQ(app.ask("video", poll)["progress"], "rendering, 0 of 2 steps done");
+    app.replies(R"~(
+{"command":"video","from":"orchestrator","phase":"plan","prompt":"a red kite over the sea","api":"sim-video","out":"kite.y4m"} => {"ok":true,"attempts":[{"kind":"api","apiId":"sim-video","apiName":"Simulated Video API","model":"devapp/reel-1","timeoutMs":300000,"pollIntervalMs":200}],"outputPath":"{folder}/kite.y4m","registeredApiCount":2,"pending":"0/0"}
+{"command":"video","from":"orchestrator","phase":"api-start","api":"sim-video","prompt":"a red kite","path":"{folder}/kite.y4m"} => {"ok":true,"jobId":"vid-1","pending":"0/0"}
+# Polls closer together than the cadence do not move the job.
+{"command":"video","from":"orchestrator","phase":"api-poll","jobId":"vid-1"} => {"ok":true,"status":"running","progress":"rendering, 0 of 2 steps done","pending":"0/0"}
+)~");
     std::this_thread::sleep_for(std::chrono::milliseconds(220));
-    EXPECT_EQ(app.ask("video", poll)["progress"], "rendering, 1 of 2 steps done");
-    EXPECT_EQ(app.ask("video", poll)["progress"], "rendering, 1 of 2 steps done");
+    app.replies(R"~(
+{"command":"video","from":"orchestrator","phase":"api-poll","jobId":"vid-1"} => {"ok":true,"status":"running","progress":"rendering, 1 of 2 steps done","pending":"0/0"}
+{"command":"video","from":"orchestrator","phase":"api-poll","jobId":"vid-1"} => {"ok":true,"status":"running","progress":"rendering, 1 of 2 steps done","pending":"0/0"}
+)~");
     std::this_thread::sleep_for(std::chrono::milliseconds(220));
-    EXPECT_EQ(app.ask("video", poll)["status"], "succeeded");
-    // An image poll cannot reach a video job.
-    EXPECT_EQ(app.ask("image", poll)["error"], "no image job \"vid-1\" was started by this app");
+    app.replies(R"~(
+{"command":"video","from":"orchestrator","phase":"api-poll","jobId":"vid-1"} => {"ok":true,"status":"succeeded","pending":"0/0"}
+# An image poll cannot reach a video job.
+{"command":"image","from":"orchestrator","phase":"api-poll","jobId":"vid-1"} => {"ok":false,"error":"no image job \"vid-1\" was started by this app"}
+)~");
 }
 
 TEST(DevappVideo, NamedApiAndAppWithoutVideoApis) {
     Devapp app({"--poll-ms", "1", "--job-polls", "1"});
-    const Json plan =
-        app.ask("video", {{"phase", "plan"}, {"prompt", "waves"}, {"api", "sim-video-hd"}, {"out", "clips/waves.y4m"}});
-    ASSERT_EQ(plan["attempts"].size(), 1u);
-    EXPECT_EQ(plan["outputPath"], app.folder + "/clips/waves.y4m");
-    app.ask("video",
-            {{"phase", "api-start"}, {"api", "sim-video-hd"}, {"prompt", "waves"}, {"path", plan["outputPath"]}});
-    EXPECT_EQ(app.ask("video", {{"phase", "api-poll"}, {"jobId", "vid-1"}})["status"], "succeeded");
-    EXPECT_EQ(tvtest::read_file(plan["outputPath"]).substr(0, 23), "YUV4MPEG2 W320 H180 F12");
-    EXPECT_EQ(app.ask("video", {{"phase", "plan"}, {"prompt", "x"}, {"api", "sora"}})["error"],
-              "no registered video API has the id \"sora\"");
-
+    app.replies(R"~(
+{"command":"video","from":"orchestrator","phase":"plan","prompt":"waves","api":"sim-video-hd","out":"clips/waves.y4m"} => {"ok":true,"attempts":[{"kind":"api","apiId":"sim-video-hd","apiName":"Simulated Video API HD","model":"devapp/reel-hd","timeoutMs":300000,"pollIntervalMs":1}],"outputPath":"{folder}/clips/waves.y4m","registeredApiCount":2,"pending":"0/0"}
+{"command":"video","from":"orchestrator","phase":"api-start","api":"sim-video-hd","prompt":"waves","path":"{folder}/clips/waves.y4m"} => {"ok":true,"jobId":"vid-1","pending":"0/0"}
+{"command":"video","from":"orchestrator","phase":"api-poll","jobId":"vid-1"} => {"ok":true,"status":"succeeded","pending":"0/0"}
+{"command":"video","from":"orchestrator","phase":"plan","prompt":"x","api":"sora"} => {"ok":false,"error":"no registered video API has the id \"sora\""}
+)~");
+    EXPECT_EQ(tvtest::read_file(app.folder + "/clips/waves.y4m").substr(0, 23), "YUV4MPEG2 W320 H180 F12");
     Devapp bare({"--no-video-apis"});
-    EXPECT_EQ(
-        bare.ask("video", {{"phase", "plan"}, {"prompt", "x"}})["error"],
-        "no video API is registered and active in this app: a person registers one on the settings page. Video has no local tool to fall back to");
+    bare.replies(R"~(
+{"command":"video","from":"orchestrator","phase":"plan","prompt":"x"} => {"ok":false,"error":"no video API is registered and active in this app: a person registers one on the settings page. Video has no local tool to fall back to"}
+)~");
 }
 
 }  // namespace
