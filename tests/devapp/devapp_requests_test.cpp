@@ -67,10 +67,7 @@ TEST(DevappRequests, MalformedBodiesAreRefusedWithAReason) {
 }
 
 TEST(DevappRequests, StopsCleanlyOnSignalsAndRefusesBadOptions) {
-    Devapp by_interrupt;
-    EXPECT_EQ(by_interrupt.stop(SIGINT), 0);
-    Devapp by_hangup;
-    EXPECT_EQ(by_hangup.stop(SIGHUP), 0);
+    for (const int sig : {SIGINT, SIGHUP}) EXPECT_EQ(Devapp().stop(sig), 0) << sig;
 
     const auto run = [](std::vector<std::string> args) {
         args.insert(args.begin(), TARVOLT_DEVAPP_PATH);
