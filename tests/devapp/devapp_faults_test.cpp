@@ -110,13 +110,13 @@ TEST(DevappFaults, BodiesAreReadOnlyWithTheTokenAndOnlyUpTo16MB) {
     for (const auto& [headers, want] : cases) {
         std::size_t sent = 0;
         const std::string answer = app.exchange(head + headers, chunk, 256u << 20, &sent);
-        EXPECT_NE(answer.find("\r\n\r\n" + want), std::string::npos) << headers << answer.substr(0, 200);
+        EXPECT_EQ(devapptest::body_of(answer), want) << headers;
         // Nothing past the limit was read, give or take what the sockets buffer.
         EXPECT_LT(sent, 48u << 20) << headers;
     }
     const std::string gzipped = "content-encoding: gzip\r\ncontent-length: " + std::to_string(bomb.size()) + "\r\n\r\n";
     const std::string answer = app.exchange(head + token + gzipped, bomb, bomb.size());
-    EXPECT_NE(answer.find("\r\n\r\n" + too_large), std::string::npos) << answer.substr(0, 200);
+    EXPECT_EQ(devapptest::body_of(answer), too_large);
     EXPECT_EQ(app.ask("status")["ok"], true);
 }
 

@@ -162,4 +162,7 @@ private:
     pid_t pid_ = -1;
 };
 
+// The body of a raw response.
+inline std::string body_of(const std::string& response) { return response.substr(response.find("\r\n\r\n") + 4); }
+
 }  // namespace devapptest

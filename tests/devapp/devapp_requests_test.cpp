@@ -7,6 +7,7 @@
 
 namespace {
 
+using devapptest::body_of;
 using devapptest::Devapp;
 
 TEST(DevappRequests, TokenIsChecked) {
@@ -19,11 +20,9 @@ TEST(DevappRequests, TokenIsChecked) {
     const std::string none =
         app.exchange("POST /control HTTP/1.1\r\nhost: 127.0.0.1\r\nconnection: close\r\ncontent-length: 2\r\n\r\n{}");
     EXPECT_EQ(none.rfind("HTTP/1.1 401", 0), 0u) << none;
-    EXPECT_NE(
-        none.find(
-            R"({"ok":false,"error":"missing x-tarvolt-token header: this endpoint answers only the panes of its own app"})"),
-        std::string::npos)
-        << none;
+    EXPECT_EQ(
+        body_of(none),
+        R"({"ok":false,"error":"missing x-tarvolt-token header: this endpoint answers only the panes of its own app"})");
 }
 
 TEST(DevappRequests, MalformedBodiesAreRefusedWithAReason) {
@@ -55,11 +54,8 @@ TEST(DevappRequests, MalformedBodiesAreRefusedWithAReason) {
 {"command":"install-skill","from":"orchestrator","id":"Bad Id","name":"n","description":"d","content":"c"} => {"ok":false,"error":"the skill id \"Bad Id\" is not kebab-case (lower-case letters and digits joined by single hyphens)"}
 )~");
     const std::string get = app.exchange("GET /control HTTP/1.1\r\nhost: 127.0.0.1\r\nconnection: close\r\n\r\n");
-    EXPECT_NE(get.find(R"({"ok":false,"error":"the stand-in app answers only POST /control, not GET /control"})"),
-              std::string::npos)
-        << get;
-    EXPECT_NE(app.exchange("garbage\r\n\r\n").find(R"({"ok":false,"error":"malformed HTTP request"})"),
-              std::string::npos);
+    EXPECT_EQ(body_of(get), R"({"ok":false,"error":"the stand-in app answers only POST /control, not GET /control"})");
+    EXPECT_EQ(body_of(app.exchange("garbage\r\n\r\n")), R"({"ok":false,"error":"malformed HTTP request"})");
     // Still serving, and nothing above changed the workstation.
     app.replies(R"~(
 {"command":"list","from":"orchestrator"} => {"ok":true,"terminals":[{"name":"orchestrator","role":"orchestrator","status":"running","cliId":"codex","model":"gpt-5-codex","effort":"high"}],"pending":"0/0"}
