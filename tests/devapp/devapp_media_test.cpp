@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <fstream>
 #include <thread>
 
 namespace {
@@ -62,16 +61,14 @@ TEST(DevappImage, PlansNameTheSourcesAskedForAndRefuseWrongNames) {
         {{{"api", "sim-image"}, {"model", "devapp/painter-2"}}, "sim-image devapp/painter-2"},
         {{{"model", "devapp/painter-2"}}, "sim-image devapp/painter-2"},
         {{{"tool", "antigravity-gemini"}},
-         "refused: the image tool antigravity-gemini cannot draw here: not installed on this machine; install it and "
-         "log in, or name another source (\"tarvolt-ctl image --list-tools\")"},
+         "refused: the image tool antigravity-gemini cannot draw here: not installed on this machine; install it and log in, or name another source (\"tarvolt-ctl image --list-tools\")"},
         {{{"tool", "grok-imagine"}, {"api", "sim-image"}}, "refused: name one source, --tool or --api, not both"},
         {{{"api", "dall"}},
          "refused: no registered image API has the id \"dall\"; \"tarvolt-ctl image --list-tools\" lists them"},
         {{{"tool", "grok-imagine"}, {"model", "gpt-image-1"}},
          "refused: grok-imagine draws with grok-2-image only, not \"gpt-image-1\""},
         {{{"model", "m"}},
-         "refused: no image source here draws with the model \"m\"; \"tarvolt-ctl image --list-tools\" shows the "
-         "sources"},
+         "refused: no image source here draws with the model \"m\"; \"tarvolt-ctl image --list-tools\" shows the sources"},
         {{{"out", "../x.png"}}, outside + "../x.png\" leads outside it"},
         {{{"out", "/etc/x.png"}}, outside + "/etc/x.png\" leads outside it"},
         {{{"out", "outside/x.png"}}, outside + "outside/x.png\" leads outside it"},
@@ -84,104 +81,88 @@ TEST(DevappImage, PlansNameTheSourcesAskedForAndRefuseWrongNames) {
 
 TEST(DevappImage, ApiJobWritesOnlyAPlannedPathAfterItsPolls) {
     Devapp app({"--job-polls", "3"});
-    const Json plan =
-        app.ask("image", {{"phase", "plan"}, {"prompt", "a blue kite"}, {"api", "sim-image"}, {"out", "art/kite.png"}});
-    const std::string path = plan["outputPath"];
-    EXPECT_EQ(path, app.folder + "/art/kite.png");
-    const auto start = [](const std::string& to) {
-        return Json{{"phase", "api-start"}, {"api", "sim-image"}, {"prompt", "a blue kite"}, {"path", to}};
-    };
-    EXPECT_EQ(app.ask("image", start(app.folder + "/../stolen.png"))["error"],
-              "the app did not plan the path \"" + app.folder +
-                  "/../stolen.png\"; ask for a plan first and pass its outputPath");
-    ASSERT_EQ(app.ask("image", start(path))["jobId"], "img-1");
-    const Json poll = {{"phase", "api-poll"}, {"jobId", "img-1"}};
-    EXPECT_EQ(app.ask("image", poll)["progress"], "rendering, 1 of 3 steps done");
-    EXPECT_EQ(app.ask("image", poll)["progress"], "rendering, 2 of 3 steps done");
+    const std::string path = app.folder + "/art/kite.png";
+    app.replies(R"~(
+{"command":"image","from":"orchestrator","phase":"plan","prompt":"a blue kite","api":"sim-image","out":"art/kite.png"} => {"ok":true,"attempts":[{"kind":"api","timeoutMs":300000,"apiId":"sim-image","apiName":"Simulated Image API","model":"devapp/painter-1"}],"outputPath":"{folder}/art/kite.png","registeredApiCount":1,"pending":"0/0"}
+{"command":"image","from":"orchestrator","phase":"api-start","api":"sim-image","prompt":"a blue kite","path":"{folder}/../stolen.png"} => {"ok":false,"error":"the app did not plan the path \"{folder}/../stolen.png\"; ask for a plan first and pass its outputPath"}
+{"command":"image","from":"orchestrator","phase":"api-start","api":"sim-image","prompt":"a blue kite","path":"{folder}/art/kite.png"} => {"ok":true,"jobId":"img-1","pending":"0/0"}
+{"command":"image","from":"orchestrator","phase":"api-poll","jobId":"img-1"} => {"ok":true,"status":"running","progress":"rendering, 1 of 3 steps done","pending":"0/0"}
+{"command":"image","from":"orchestrator","phase":"api-poll","jobId":"img-1"} => {"ok":true,"status":"running","progress":"rendering, 2 of 3 steps done","pending":"0/0"}
+)~");
     EXPECT_FALSE(std::filesystem::exists(path));
-    EXPECT_EQ(app.ask("image", poll)["status"], "succeeded");
+    app.replies(R"~(
+{"command":"image","from":"orchestrator","phase":"api-poll","jobId":"img-1"} => {"ok":true,"status":"succeeded","pending":"0/0"}
+{"command":"image","from":"orchestrator","phase":"api-poll","jobId":"img-9"} => {"ok":false,"error":"no image job \"img-9\" was started by this app"}
+{"command":"image","from":"orchestrator","phase":"record","path":"/etc/passwd"} => {"ok":false,"error":"the app did not plan the path \"/etc/passwd\""}
+)~");
     EXPECT_EQ(tvtest::read_file(path).substr(0, 8), "\x89PNG\r\n\x1a\n");
     EXPECT_EQ(app.ask("image", {{"phase", "record"}, {"path", path}})["bytes"], std::filesystem::file_size(path));
-    EXPECT_EQ(app.ask("image", {{"phase", "api-poll"}, {"jobId", "img-9"}})["error"],
-              "no image job \"img-9\" was started by this app");
-    EXPECT_EQ(app.ask("image", {{"phase", "record"}, {"path", "/etc/passwd"}})["error"],
-              "the app did not plan the path \"/etc/passwd\"");
 }
 
 TEST(DevappImage, FailingAndStalledSourcesShowTheirRoads) {
     Devapp app({"--fail", "grok-imagine", "--stall", "codex-image", "--fail", "sim-image"});
-    const Json plan = app.ask("image", {{"phase", "plan"}, {"prompt", "a kite"}});
+    const Json plan = app.ask("image", {{"phase", "plan"}, {"prompt", "a kite"}, {"out", "kite.png"}});
     const Json& attempts = plan["attempts"];
     ASSERT_EQ(attempts.size(), 3u) << plan.dump();
-    EXPECT_EQ(sh(attempts[0]["commandLine"]),
-              (tvtest::RunResult{3, "",
-                                 "Grok Imagine is out of quota until tomorrow (the "
-                                 "stand-in was told to fail it, with --fail grok-imagine)\n"}));
-    EXPECT_FALSE(std::filesystem::exists(plan["outputPath"].get<std::string>()));
+    EXPECT_EQ(
+        sh(attempts[0]["commandLine"]),
+        (tvtest::RunResult{
+            3, "",
+            "Grok Imagine is out of quota until tomorrow (the stand-in was told to fail it, with --fail grok-imagine)\n"}));
+    EXPECT_FALSE(std::filesystem::exists(app.folder + "/kite.png"));
     EXPECT_EQ(attempts[1]["timeoutMs"], 2000);
     EXPECT_NE(attempts[1]["commandLine"].get<std::string>().find(" --stall"), std::string::npos);
-
-    const Json job = app.ask(
-        "image", {{"phase", "api-start"}, {"api", "sim-image"}, {"prompt", "a kite"}, {"path", plan["outputPath"]}});
-    EXPECT_EQ(
-        app.ask("image", {{"phase", "api-poll"}, {"jobId", job["jobId"]}}),
-        Json::parse(
-            R"j({"ok":true,"status":"failed","detail":"the provider declined this prompt (the stand-in was told to, with --fail sim-image)",
-                  "pending":{"unreadReports":0,"runningTasks":0,"degraded":false}})j"));
-    EXPECT_EQ(
-        app.ask("image", {{"phase", "failure"}, {"api", "sim-image"}, {"detail", "refused the request; …"}})["ok"],
-        true);
-    EXPECT_EQ(app.ask("image", {{"phase", "failure"}, {"detail", "x"}})["error"],
-              "a failure report names the source that failed, with \"tool\" or \"api\"");
+    app.replies(R"~(
+{"command":"image","from":"orchestrator","phase":"api-start","api":"sim-image","prompt":"a kite","path":"{folder}/kite.png"} => {"ok":true,"jobId":"img-1","pending":"0/0"}
+{"command":"image","from":"orchestrator","phase":"api-poll","jobId":"img-1"} => {"ok":true,"status":"failed","detail":"the provider declined this prompt (the stand-in was told to, with --fail sim-image)","pending":"0/0"}
+{"command":"image","from":"orchestrator","phase":"failure","api":"sim-image","detail":"refused the request; …"} => {"ok":true,"pending":"0/0"}
+{"command":"image","from":"orchestrator","phase":"failure","detail":"x"} => {"ok":false,"error":"a failure report names the source that failed, with \"tool\" or \"api\""}
+)~");
 
     Devapp stalled({"--stall", "sim-image", "--job-polls", "1"});
-    const Json api_plan = stalled.ask("image", {{"phase", "plan"}, {"prompt", "a kite"}, {"api", "sim-image"}});
-    EXPECT_EQ(api_plan["attempts"][0]["timeoutMs"], 0);
-    stalled.ask("image",
-                {{"phase", "api-start"}, {"api", "sim-image"}, {"prompt", "a kite"}, {"path", api_plan["outputPath"]}});
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(stalled.ask("image", {{"phase", "api-poll"}, {"jobId", "img-1"}})["progress"],
-                  "queued at the provider, not started yet");
-    }
+    stalled.replies(R"~(
+{"command":"image","from":"orchestrator","phase":"plan","prompt":"a kite","api":"sim-image","out":"kite.png"} => {"ok":true,"attempts":[{"kind":"api","timeoutMs":0,"apiId":"sim-image","apiName":"Simulated Image API","model":"devapp/painter-1"}],"outputPath":"{folder}/kite.png","registeredApiCount":1,"pending":"0/0"}
+{"command":"image","from":"orchestrator","phase":"api-start","api":"sim-image","prompt":"a kite","path":"{folder}/kite.png"} => {"ok":true,"jobId":"img-1","pending":"0/0"}
+{"command":"image","from":"orchestrator","phase":"api-poll","jobId":"img-1"} => {"ok":true,"status":"running","progress":"queued at the provider, not started yet","pending":"0/0"}
+{"command":"image","from":"orchestrator","phase":"api-poll","jobId":"img-1"} => {"ok":true,"status":"running","progress":"queued at the provider, not started yet","pending":"0/0"}
+{"command":"image","from":"orchestrator","phase":"api-poll","jobId":"img-1"} => {"ok":true,"status":"running","progress":"queued at the provider, not started yet","pending":"0/0"}
+)~");
 }
 
 TEST(DevappVideo, JobCountsOnlyPollsAtItsCadence) {
     Devapp app({"--poll-ms", "200"});
-    const Json plan =
-        app.ask("video", {{"phase", "plan"}, {"prompt", "a red kite over the sea"}, {"api", "sim-video"}});
-    EXPECT_EQ(plan["attempts"][0]["pollIntervalMs"], 200);
-    const Json job =
-        app.ask("video",
-                {{"phase", "api-start"}, {"api", "sim-video"}, {"prompt", "a red kite"}, {"path", plan["outputPath"]}});
-    const Json poll = {{"phase", "api-poll"}, {"jobId", job["jobId"]}};
-    // Polls closer together than the cadence do not move the job.
-    EXPECT_EQ(app.ask("video", poll)["progress"], "rendering, 0 of 2 steps done");
+    app.replies(R"~(
+{"command":"video","from":"orchestrator","phase":"plan","prompt":"a red kite over the sea","api":"sim-video","out":"kite.y4m"} => {"ok":true,"attempts":[{"kind":"api","apiId":"sim-video","apiName":"Simulated Video API","model":"devapp/reel-1","timeoutMs":300000,"pollIntervalMs":200}],"outputPath":"{folder}/kite.y4m","registeredApiCount":2,"pending":"0/0"}
+{"command":"video","from":"orchestrator","phase":"api-start","api":"sim-video","prompt":"a red kite","path":"{folder}/kite.y4m"} => {"ok":true,"jobId":"vid-1","pending":"0/0"}
+# Polls closer together than the cadence do not move the job.
+{"command":"video","from":"orchestrator","phase":"api-poll","jobId":"vid-1"} => {"ok":true,"status":"running","progress":"rendering, 0 of 2 steps done","pending":"0/0"}
+)~");
     std::this_thread::sleep_for(std::chrono::milliseconds(220));
-    EXPECT_EQ(app.ask("video", poll)["progress"], "rendering, 1 of 2 steps done");
-    EXPECT_EQ(app.ask("video", poll)["progress"], "rendering, 1 of 2 steps done");
+    app.replies(R"~(
+{"command":"video","from":"orchestrator","phase":"api-poll","jobId":"vid-1"} => {"ok":true,"status":"running","progress":"rendering, 1 of 2 steps done","pending":"0/0"}
+{"command":"video","from":"orchestrator","phase":"api-poll","jobId":"vid-1"} => {"ok":true,"status":"running","progress":"rendering, 1 of 2 steps done","pending":"0/0"}
+)~");
     std::this_thread::sleep_for(std::chrono::milliseconds(220));
-    EXPECT_EQ(app.ask("video", poll)["status"], "succeeded");
-    // An image poll cannot reach a video job.
-    EXPECT_EQ(app.ask("image", poll)["error"], "no image job \"vid-1\" was started by this app");
+    app.replies(R"~(
+{"command":"video","from":"orchestrator","phase":"api-poll","jobId":"vid-1"} => {"ok":true,"status":"succeeded","pending":"0/0"}
+# An image poll cannot reach a video job.
+{"command":"image","from":"orchestrator","phase":"api-poll","jobId":"vid-1"} => {"ok":false,"error":"no image job \"vid-1\" was started by this app"}
+)~");
 }
 
 TEST(DevappVideo, NamedApiAndAppWithoutVideoApis) {
     Devapp app({"--poll-ms", "1", "--job-polls", "1"});
-    const Json plan =
-        app.ask("video", {{"phase", "plan"}, {"prompt", "waves"}, {"api", "sim-video-hd"}, {"out", "clips/waves.y4m"}});
-    ASSERT_EQ(plan["attempts"].size(), 1u);
-    EXPECT_EQ(plan["outputPath"], app.folder + "/clips/waves.y4m");
-    app.ask("video",
-            {{"phase", "api-start"}, {"api", "sim-video-hd"}, {"prompt", "waves"}, {"path", plan["outputPath"]}});
-    EXPECT_EQ(app.ask("video", {{"phase", "api-poll"}, {"jobId", "vid-1"}})["status"], "succeeded");
-    EXPECT_EQ(tvtest::read_file(plan["outputPath"]).substr(0, 23), "YUV4MPEG2 W320 H180 F12");
-    EXPECT_EQ(app.ask("video", {{"phase", "plan"}, {"prompt", "x"}, {"api", "sora"}})["error"],
-              "no registered video API has the id \"sora\"");
-
+    app.replies(R"~(
+{"command":"video","from":"orchestrator","phase":"plan","prompt":"waves","api":"sim-video-hd","out":"clips/waves.y4m"} => {"ok":true,"attempts":[{"kind":"api","apiId":"sim-video-hd","apiName":"Simulated Video API HD","model":"devapp/reel-hd","timeoutMs":300000,"pollIntervalMs":1}],"outputPath":"{folder}/clips/waves.y4m","registeredApiCount":2,"pending":"0/0"}
+{"command":"video","from":"orchestrator","phase":"api-start","api":"sim-video-hd","prompt":"waves","path":"{folder}/clips/waves.y4m"} => {"ok":true,"jobId":"vid-1","pending":"0/0"}
+{"command":"video","from":"orchestrator","phase":"api-poll","jobId":"vid-1"} => {"ok":true,"status":"succeeded","pending":"0/0"}
+{"command":"video","from":"orchestrator","phase":"plan","prompt":"x","api":"sora"} => {"ok":false,"error":"no registered video API has the id \"sora\""}
+)~");
+    EXPECT_EQ(tvtest::read_file(app.folder + "/clips/waves.y4m").substr(0, 23), "YUV4MPEG2 W320 H180 F12");
     Devapp bare({"--no-video-apis"});
-    EXPECT_EQ(bare.ask("video", {{"phase", "plan"}, {"prompt", "x"}})["error"],
-              "no video API is registered and active in this app: a person registers one on the settings page. Video "
-              "has no local tool to fall back to");
+    bare.replies(R"~(
+{"command":"video","from":"orchestrator","phase":"plan","prompt":"x"} => {"ok":false,"error":"no video API is registered and active in this app: a person registers one on the settings page. Video has no local tool to fall back to"}
+)~");
 }
 
 }  // namespace

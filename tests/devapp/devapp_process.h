@@ -3,12 +3,14 @@
 #pragma once
 
 #include "http_client/control_client.h"
+#include "support/outcome.h"
 #include "support/reply_tree.h"
 #include "support/run_ctl.h"
 #include "values/json.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -16,6 +18,8 @@
 #include <csignal>
 #include <filesystem>
 #include <optional>
+#include <regex>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -44,8 +48,11 @@ public:
             exports.append(buf, static_cast<std::size_t>(n));
         }
         ::close(out[0]);
-        port = static_cast<std::uint16_t>(std::stoi(value_of("TARVOLT_CTL_PORT")));
-        token = value_of("TARVOLT_CTL_TOKEN");
+        std::smatch m;
+        const std::regex lines("export TARVOLT_CTL_PORT=([0-9]+)\nexport TARVOLT_CTL_TOKEN=([0-9a-f]+)\n");
+        if (!std::regex_search(exports, m, lines)) throw std::runtime_error("no export lines in: " + exports);
+        port = static_cast<std::uint16_t>(std::stoi(m[1]));
+        token = m[2];
     }
 
     ~Devapp() {
@@ -65,11 +72,6 @@ public:
         return status;
     }
 
-    // The client run from the pane `as` (the orchestrator when empty).
-    tvtest::RunResult ctl(const std::vector<std::string>& args, const std::string& as = "") const {
-        return tvtest::run_ctl(args, tvtest::pane_env(port, as.empty() ? "orchestrator" : as, token));
-    }
-
     // One request straight to the endpoint, as the client's own transport sends it.
     tv::Json post_text(const std::string& body, const std::optional<std::string>& with_token = std::nullopt) const {
         const tv::CallerEnv e{std::to_string(port), with_token.value_or(token), "orchestrator", port};
@@ -85,6 +87,28 @@ public:
         return post_text(tv::to_compact_text(body));
     }
 
+    // The text with this app's folder as {folder}, moments as <t>, and a
+    // pending member that owns up to nothing as "U/R": unread reports /
+    // running tasks.
+    std::string normalized(const std::string& text) const {
+        static const std::regex moment("[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2}Z");
+        static const std::regex pending(R"(\{"unreadReports":([0-9]+),"runningTasks":([0-9]+),"degraded":false\})");
+        const std::string local = std::regex_replace(tvtest::replaced(text, folder, "{folder}"), moment, "<t>");
+        return std::regex_replace(local, pending, "\"$1/$2\"");
+    }
+    // Each line "<request> => <whole reply>" sent in turn, {folder} in the
+    // request filled in, the reply compared normalized; "#" starts a comment.
+    void replies(const std::string& transcript) const {
+        std::istringstream lines(transcript);
+        for (std::string line; std::getline(lines, line);) {
+            if (line.empty() || line[0] == '#') continue;
+            const auto arrow = line.find(" => ");
+            ASSERT_NE(arrow, std::string::npos) << line;
+            const tv::Json reply = post_text(tvtest::replaced(line.substr(0, arrow), "{folder}", folder));
+            EXPECT_EQ(normalized(tv::to_compact_text(reply)), line.substr(arrow + 4)) << line.substr(0, arrow);
+        }
+    }
+
     // A connected socket, or -1.
     int connect_raw() const {
         const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -97,18 +121,34 @@ public:
         return -1;
     }
 
-    // Raw bytes in, raw bytes out, for requests the client would never send.
-    std::string exchange(const std::string& request) const {
+    // Raw bytes in, raw bytes out, for requests the client would never send:
+    // the head, then the piece again and again (at most `limit` bytes of it,
+    // counted in `sent`) until the app answers.
+    std::string exchange(const std::string& head, const std::string& piece = "", std::size_t limit = 0,
+                         std::size_t* sent = nullptr) const {
         const int fd = connect_raw();
-        std::string response;
-        if (fd >= 0) {
-            ::send(fd, request.data(), request.size(), MSG_NOSIGNAL);
-            char buf[4096];
-            ssize_t n;
-            while ((n = ::recv(fd, buf, sizeof buf, 0)) > 0) response.append(buf, static_cast<std::size_t>(n));
-            ::close(fd);
+        if (fd < 0) return "";
+        ::send(fd, head.data(), head.size(), MSG_NOSIGNAL);
+        std::size_t out = 0;
+        std::string answer;
+        for (;;) {
+            pollfd p{fd, static_cast<short>(POLLIN | (out < limit ? POLLOUT : 0)), 0};
+            if (::poll(&p, 1, 10000) <= 0) break;
+            if ((p.revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
+                char buf[4096];
+                const ssize_t n = ::recv(fd, buf, sizeof buf, 0);
+                if (n <= 0) break;
+                answer.append(buf, static_cast<std::size_t>(n));
+                limit = 0;
+                continue;
+            }
+            const std::size_t at = out % piece.size();
+            const ssize_t n = ::send(fd, piece.data() + at, piece.size() - at, MSG_NOSIGNAL | MSG_DONTWAIT);
+            if (n > 0) out += static_cast<std::size_t>(n);
         }
-        return response;
+        ::close(fd);
+        if (sent != nullptr) *sent = out;
+        return answer;
     }
 
     pid_t pid() const { return pid_; }
@@ -119,15 +159,10 @@ public:
     std::string token;
 
 private:
-    std::string value_of(const std::string& variable) const {
-        const std::string key = "export " + variable + "=";
-        const auto at = exports.find(key);
-        if (at == std::string::npos) throw std::runtime_error("no " + variable + " in: " + exports);
-        const auto end = exports.find('\n', at);
-        return exports.substr(at + key.size(), end - at - key.size());
-    }
-
     pid_t pid_ = -1;
 };
+
+// The body of a raw response.
+inline std::string body_of(const std::string& response) { return response.substr(response.find("\r\n\r\n") + 4); }
 
 }  // namespace devapptest

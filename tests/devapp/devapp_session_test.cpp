@@ -1,239 +1,146 @@
-// The stand-in's workstation through the real client, beyond the demo's
-// session: panes going to standby and back, routing, reports whose work did
-// not reach the worktree, the marco's carry-over, the orchestrator's own
-// commands, and the journal.
+// The stand-in's workstation beyond the demo's session, asked directly (the
+// client's sentences for these replies are its renderers' to pin): panes
+// going to standby and back, routing, reports whose work did not reach the
+// worktree, the marco's carry-over, the orchestrator's own commands, and the
+// journal.
 #include "devapp/devapp_process.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <regex>
 
 namespace {
 
 using devapptest::Devapp;
 
-struct Step {
-    std::vector<std::string> args;
-    tvtest::RunResult result;
-    std::string as = "";  // pane name; empty for the orchestrator
-};
-
-// Success with these output lines; refusal with this sentence.
-Step ok(std::vector<std::string> args, const std::string& out, std::string as = "") {
-    return {std::move(args), tvtest::printed(out + "\n"), std::move(as)};
-}
-Step refused(std::vector<std::string> args, const std::string& sentence, std::string as = "") {
-    return {std::move(args), tvtest::refused(sentence), std::move(as)};
-}
-
-void run_steps(const Devapp& app, const std::vector<Step>& steps) {
-    static const std::regex moment("[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2}Z");
-    for (const Step& s : steps) {
-        auto r = app.ctl(s.args, s.as);
-        r.out = std::regex_replace(r.out, moment, "<t>");
-        EXPECT_EQ(r, s.result) << testing::PrintToString(s.args) << " as " << s.as;
-    }
-}
-
-const std::string running1 = "\npending: 1 task(s) still running";
-const std::string orchestrator_line = "orchestrator  [orchestrator]  running  (codex)  model gpt-5-codex, effort high";
-
 TEST(DevappSession, PaneLifecycleFromSpawnToTheSecondClose) {
     Devapp app;
-    ASSERT_EQ(app.ctl({"spawn", "--task", "write the login page tests"}).status, 0);
-    const std::vector<std::string> close = {"close", "--terminal", "tests-1"};
-    const std::vector<std::string> resume = {"resume", "--terminal", "tests-1"};
-    const std::string to_standby =
-        "subterminal moved to standby: tests-1 (same live CLI context preserved; close this standby name again to "
-        "terminate it)" +
-        running1;
-    const std::vector<Step> steps = {
-        ok({"standby", "--terminal", "tests-1"},
-           "subterminal moved to standby: tests-1 (pane hidden; same live CLI context preserved; resume it without a "
-           "task with \"tarvolt-ctl resume --terminal tests-1\")" +
-               running1),
-        refused({"standby", "--terminal", "tests-1"},
-                "\"tests-1\" is already in standby; bring it back with \"tarvolt-ctl resume --terminal tests-1\""),
-        // A message to a parked pane resumes it first.
-        ok({"send", "--to", "tests-1", "--message", "cover the lockout too"}, "message sent" + running1),
-        refused(resume, "\"tests-1\" is not in standby (it is running); there is nothing to resume"),
-        ok(close, to_standby),
-        ok(resume,
-           "subterminal resumed: tests-1 (running; same live CLI and prior context restored; no task was assigned)" +
-               running1),
-        ok(close, to_standby),
-        ok(close, "subterminal terminated: tests-1 (its live CLI context is no longer recoverable)"),
-        ok({"list"}, orchestrator_line),
-        refused({"send", "--to", "tests-1", "--message", "hello"},
-                "no live terminal named \"tests-1\"; \"tarvolt-ctl list\" shows them"),
-        // A closed pane's name no longer speaks for anyone.
-        refused({"list"}, "the pane \"tests-1\" was closed; its CLI process is gone", "tests-1"),
-    };
-    run_steps(app, steps);
+    app.replies(R"~(
+{"command":"spawn","from":"orchestrator","task":"write the login page tests"} => {"ok":true,"terminalName":"tests-1","cliId":"codex","model":"gpt-5","effort":"medium","category":"tests","mcpWarnings":[],"pending":"0/1"}
+{"command":"standby","from":"orchestrator","terminal":"tests-1"} => {"ok":true,"terminalName":"tests-1","pending":"0/1"}
+{"command":"standby","from":"orchestrator","terminal":"tests-1"} => {"ok":false,"error":"\"tests-1\" is already in standby; bring it back with \"tarvolt-ctl resume --terminal tests-1\""}
+# A message to a parked pane resumes it first.
+{"command":"send","from":"orchestrator","to":"tests-1","message":"cover the lockout too"} => {"ok":true,"terminalName":"tests-1","resumed":true,"mcpWarnings":[],"pending":"0/1"}
+{"command":"resume","from":"orchestrator","terminal":"tests-1"} => {"ok":false,"error":"\"tests-1\" is not in standby (it is running); there is nothing to resume"}
+{"command":"close","from":"orchestrator","terminal":"tests-1"} => {"ok":true,"disposition":"standby","terminalName":"tests-1","pending":"0/1"}
+{"command":"resume","from":"orchestrator","terminal":"tests-1"} => {"ok":true,"terminalName":"tests-1","status":"running","pending":"0/1"}
+{"command":"close","from":"orchestrator","terminal":"tests-1"} => {"ok":true,"disposition":"standby","terminalName":"tests-1","pending":"0/1"}
+{"command":"close","from":"orchestrator","terminal":"tests-1"} => {"ok":true,"disposition":"terminated","terminalName":"tests-1","pending":"0/0"}
+{"command":"list","from":"orchestrator"} => {"ok":true,"terminals":[{"name":"orchestrator","role":"orchestrator","status":"running","cliId":"codex","model":"gpt-5-codex","effort":"high"}],"pending":"0/0"}
+{"command":"send","from":"orchestrator","to":"tests-1","message":"hello"} => {"ok":false,"error":"no live terminal named \"tests-1\"; \"tarvolt-ctl list\" shows them"}
+# A closed pane's name no longer speaks for anyone.
+{"command":"list","from":"tests-1"} => {"ok":false,"error":"the pane \"tests-1\" was closed; its CLI process is gone"}
+)~");
 }
 
 TEST(DevappSession, SpawnRoutingFollowsCliModelAndCategory) {
     Devapp app;
-    const std::vector<Step> steps = {
-        // The leader of review cannot run here: the default CLI takes it, and says why.
-        ok({"spawn", "--task", "review the login form", "--mcps", "browser"},
-           "subterminal created: review-1 (cli codex, model gpt-5-codex, effort medium, category review)\nleaderboard "
-           "routing: the leader cursor composer-1 medium cannot run here (cursor is not installed on this machine); "
-           "the workstation default codex runs this task\nwarning: MCP browser is set up for claude only; this codex "
-           "subterminal starts without it" +
-               running1),
-        ok({"spawn", "--task", "fix the api", "--cli", "claude", "--complexity", "alta"},
-           "subterminal created: backend-2 (cli claude, model claude-sonnet-4-5, effort high, category "
-           "backend)\npending: 2 task(s) still running"),
-        ok({"spawn", "--task", "draw a logo", "--category", "images"},
-           "subterminal created: images-3 (cli codex, model gpt-5, effort low, category images)\nimage tool for this "
-           "task: grok-imagine (the CLI above only runs its command)\npending: 3 task(s) still running"),
-        refused({"spawn", "--task", "x", "--cli", "grok"},
-                "the spawn was refused before opening a terminal: grok is installed but not logged in (run its login "
-                "in a terminal)"),
-        refused({"spawn", "--task", "x", "--model", "gpt-5-mini"},
-                "the model \"gpt-5-mini\" is turned off for codex on the setup screen"),
-        refused({"spawn", "--task", "x", "--category", "ops"},
-                "invalid category \"ops\"; use one of: backend, frontend, tests, docs, refactor, review, images"),
-        refused({"spawn", "--task", "x", "--skills", "nope"},
-                "unknown skill id \"nope\"; \"tarvolt-ctl skills --for \\\"x\\\"\" lists the ones that fit"),
-    };
-    run_steps(app, steps);
+    app.replies(R"~(
+# The leader of review cannot run here: the default CLI takes it, and says why.
+{"command":"spawn","from":"orchestrator","task":"review the login form","mcpIds":["browser"]} => {"ok":true,"terminalName":"review-1","cliId":"codex","model":"gpt-5-codex","effort":"medium","category":"review","fallbackReason":"the leader cursor composer-1 medium cannot run here (cursor is not installed on this machine); the workstation default codex runs this task","mcpWarnings":["MCP browser is set up for claude only; this codex subterminal starts without it"],"pending":"0/1"}
+{"command":"spawn","from":"orchestrator","task":"fix the api","cli":"claude","complexity":"alta"} => {"ok":true,"terminalName":"backend-2","cliId":"claude","model":"claude-sonnet-4-5","effort":"high","category":"backend","mcpWarnings":[],"pending":"0/2"}
+{"command":"spawn","from":"orchestrator","task":"draw a logo","category":"images"} => {"ok":true,"terminalName":"images-3","cliId":"codex","model":"gpt-5","effort":"low","category":"images","imageTool":"grok-imagine","mcpWarnings":[],"pending":"0/3"}
+{"command":"spawn","from":"orchestrator","task":"x","cli":"grok"} => {"ok":false,"error":"the spawn was refused before opening a terminal: grok is installed but not logged in (run its login in a terminal)"}
+{"command":"spawn","from":"orchestrator","task":"x","model":"gpt-5-mini"} => {"ok":false,"error":"the model \"gpt-5-mini\" is turned off for codex on the setup screen"}
+{"command":"spawn","from":"orchestrator","task":"x","category":"ops"} => {"ok":false,"error":"invalid category \"ops\"; use one of: backend, frontend, tests, docs, refactor, review, images"}
+{"command":"spawn","from":"orchestrator","task":"x","skillIds":["nope"]} => {"ok":false,"error":"unknown skill id \"nope\"; \"tarvolt-ctl skills --for \\\"x\\\"\" lists the ones that fit"}
+)~");
 }
 
 TEST(DevappSession, AckClosesCommittedPanesAndKeepsTheOthers) {
     Devapp app;
-    ASSERT_EQ(app.ctl({"spawn", "--task", "write the login page tests"}).status, 0);
-    ASSERT_EQ(app.ctl({"spawn", "--task", "document the login page"}).status, 0);
-    const std::vector<Step> steps = {
-        refused({"done", "--report", "nothing to report"},
-                "done delivers a subagent's report to its orchestrator; the orchestrator has nobody to report to"),
-        ok({"progress", "--point", "half the docs", "--uncommitted", "README draft"},
-           "progress recorded in the workstation ledger", "docs-2"),
-    };
-    run_steps(app, steps);
-    ASSERT_EQ(app.ctl({"done", "--report", "tests written"}, "tests-1").status, 0);
-    ASSERT_EQ(app.ctl({"done", "--report", "docs drafted"}, "docs-2").status, 0);
-    const std::vector<Step> after_reports = {
-        ok({"inbox"}, "no unread report", "tests-1"),
-        refused({"merge"},
-                "2 subagent report(s) are not accepted yet: read them with \"tarvolt-ctl inbox\" and accept them with "
-                "\"tarvolt-ctl ack\" first"),
-        refused({"ack", "--report", "r9"}, "no unread report \"r9\"; \"tarvolt-ctl inbox\" lists the unread ones"),
-        // The committed work closes its pane; the uncommitted one stays open.
-        ok({"ack"},
-           "acknowledged 2 report(s); closed for good, their work is in your worktree: tests-1; still open because "
-           "their work did not reach your worktree: docs-2"),
-        ok({"ack"}, "no report needed acknowledging"),
-        ok({"inbox"}, "no unread report"),
-        refused({"merge"},
-                "\"docs-2\" still has uncommitted work that did not reach this worktree; have it commit and report "
-                "again, or close it"),
-    };
-    run_steps(app, after_reports);
-    const auto status = app.ctl({"status"}).out;
-    EXPECT_NE(status.find("  docs-2  [subagent]  idle  \"document the login page\" [reported]\n"), std::string::npos)
-        << status;
+    app.ask("spawn", {{"task", "write the login page tests"}});
+    app.ask("spawn", {{"task", "document the login page"}});
+    app.replies(R"~(
+{"command":"done","from":"orchestrator","report":"nothing to report"} => {"ok":false,"error":"done delivers a subagent's report to its orchestrator; the orchestrator has nobody to report to"}
+{"command":"progress","from":"docs-2","point":"half the docs","uncommitted":"README draft"} => {"ok":true,"carried":[],"pending":"0/0"}
+{"command":"done","from":"tests-1","report":"tests written"} => {"ok":true,"delivered":true,"reportId":"r1","pending":"0/0"}
+{"command":"done","from":"docs-2","report":"docs drafted"} => {"ok":true,"delivered":true,"reportId":"r2","pending":"0/0"}
+{"command":"inbox","from":"tests-1"} => {"ok":true,"reports":[],"pending":"0/0"}
+{"command":"merge","from":"orchestrator"} => {"ok":false,"error":"2 subagent report(s) are not accepted yet: read them with \"tarvolt-ctl inbox\" and accept them with \"tarvolt-ctl ack\" first"}
+{"command":"ack","from":"orchestrator","reportId":"r9"} => {"ok":false,"error":"no unread report \"r9\"; \"tarvolt-ctl inbox\" lists the unread ones"}
+# The committed work closes its pane; the uncommitted one stays open.
+{"command":"ack","from":"orchestrator"} => {"ok":true,"acknowledgedReportIds":["r1","r2"],"closedTerminalNames":["tests-1"],"closedWithoutCommitsTerminalNames":[],"closedInPlainFolderTerminalNames":[],"keptTerminalNames":["docs-2"],"pending":"0/0"}
+{"command":"ack","from":"orchestrator"} => {"ok":true,"acknowledgedReportIds":[],"closedTerminalNames":[],"closedWithoutCommitsTerminalNames":[],"closedInPlainFolderTerminalNames":[],"keptTerminalNames":[],"pending":"0/0"}
+{"command":"inbox","from":"orchestrator"} => {"ok":true,"reports":[],"pending":"0/0"}
+{"command":"merge","from":"orchestrator"} => {"ok":false,"error":"\"docs-2\" still has uncommitted work that did not reach this worktree; have it commit and report again, or close it"}
+# Back from standby, the idle pane is idle again.
+{"command":"standby","from":"orchestrator","terminal":"docs-2"} => {"ok":true,"terminalName":"docs-2","pending":"0/0"}
+{"command":"resume","from":"orchestrator","terminal":"docs-2"} => {"ok":true,"terminalName":"docs-2","status":"idle","pending":"0/0"}
+)~");
+    EXPECT_EQ(
+        tv::to_compact_text(app.ask("status")["panels"][2]),
+        R"({"name":"docs-2","role":"subagent","terminalStatus":"idle","taskText":"document the login page","taskStatus":"reported","reportUnread":false,"progressPoint":"half the docs"})");
 }
 
 TEST(DevappSession, MarcoKeepsWhatALaterCallDidNotMention) {
     Devapp app;
-    ASSERT_EQ(app.ctl({"spawn", "--task", "fix the api"}).status, 0);
-    const std::string recorded = "progress recorded in the workstation ledger";
-    const std::string kept = "\nkept from the marco you are replacing, because this call did not mention them:\n";
-    const std::string retire = "\nretire one by passing it empty, like --next-step \"\"";
-    const std::string as = "backend-1";
-    run_steps(
-        app,
-        {
-            ok({"progress"}, "no marco recorded yet; record one with \"tarvolt-ctl progress --point <where you are>\"",
-               as),
-            refused({"progress", "--next-step", "x"}, "a first marco needs --point: say where this panel is", as),
-            ok({"progress", "--point", "routes drafted", "--next-step", "add auth", "--discarded", "GraphQL"}, recorded,
-               as),
-            ok({"progress", "--point", "auth added", "--uncommitted", "auth.cpp"},
-               recorded + kept + "  next step: add auth (stated at <t>)\n  discarded: GraphQL (stated at <t>)" + retire,
-               as),
-            // Retired with an empty value, the field is neither carried nor shown.
-            ok({"progress", "--next-step", ""},
-               recorded + kept +
-                   "  point: auth added (stated at <t>)\n  uncommitted: auth.cpp (stated at <t>)\n  discarded: GraphQL "
-                   "(stated at <t>)" +
-                   retire,
-               as),
-        });
-    // Fields stated a second earlier than the marco name their own time, which a busy machine may show.
-    const std::regex times(" \\(stated at [^)]*\\)|[0-9T:-]{19}Z");
-    EXPECT_EQ(std::regex_replace(app.ctl({"progress"}, as).out, times, ""),
-              "marco recorded at \npoint: auth added\nuncommitted: auth.cpp\ndiscarded: GraphQL\n");
+    app.ask("spawn", {{"task", "fix the api"}});
+    app.replies(R"~(
+{"command":"progress","from":"backend-1"} => {"ok":true,"marco":null,"pending":"0/0"}
+{"command":"progress","from":"backend-1","nextStep":"x"} => {"ok":false,"error":"a first marco needs --point: say where this panel is"}
+{"command":"progress","from":"backend-1","point":"routes drafted","nextStep":"add auth","discarded":"GraphQL"} => {"ok":true,"carried":[],"pending":"0/0"}
+{"command":"progress","from":"backend-1","point":"auth added","uncommitted":"auth.cpp"} => {"ok":true,"carried":[{"field":"nextStep","value":"add auth","at":"<t>"},{"field":"discarded","value":"GraphQL","at":"<t>"}],"pending":"0/0"}
+# Retired with an empty value, the field is neither carried nor shown.
+{"command":"progress","from":"backend-1","nextStep":""} => {"ok":true,"carried":[{"field":"point","value":"auth added","at":"<t>"},{"field":"uncommitted","value":"auth.cpp","at":"<t>"},{"field":"discarded","value":"GraphQL","at":"<t>"}],"pending":"0/0"}
+{"command":"progress","from":"backend-1"} => {"ok":true,"marco":{"at":"<t>","point":"auth added","uncommitted":"auth.cpp","nextStep":"","discarded":"GraphQL","uncommittedAt":"<t>","nextStepAt":"<t>","discardedAt":"<t>"},"pending":"0/0"}
+)~");
 }
 
 TEST(DevappSession, SubagentsAreRefusedTheOrchestratorsCommands) {
     Devapp app;
-    ASSERT_EQ(app.ctl({"spawn", "--task", "fix the api"}).status, 0);
-    const std::vector<std::string> install = {"install-skill",  "--id", "a-b", "--name", "n", "--description", "d",
-                                              "--instructions", "i"};
-    std::vector<Step> steps;
-    for (const auto& args : std::vector<std::vector<std::string>>{{"standby", "--terminal", "backend-1"},
-                                                                  {"resume", "--terminal", "backend-1"},
-                                                                  {"close", "--terminal", "backend-1"},
-                                                                  {"merge"},
-                                                                  {"request", "--summary", "more"},
-                                                                  install}) {
-        steps.push_back(refused(args,
-                                args[0] + " is for the orchestrator only, and \"backend-1\" is a subagent; ask the "
-                                          "orchestrator with \"tarvolt-ctl send\" or put it in your report",
-                                "backend-1"));
-    }
-    // Refused, they changed nothing; the orchestrator may.
-    steps.push_back(
-        ok({"list"}, orchestrator_line +
-                         "\nbackend-1  [subagent]  running  (codex)  model gpt-5-codex, effort high, category backend" +
-                         running1));
-    steps.push_back(
-        ok(install, "app skill installed: a-b (n); it is enabled and visible in Settings > Skills" + running1));
-    run_steps(app, steps);
+    app.ask("spawn", {{"task", "fix the api"}});
+    const std::string refused =
+        R"( is for the orchestrator only, and \"backend-1\" is a subagent; ask the orchestrator with \"tarvolt-ctl send\" or put it in your report"})";
+    app.replies(tvtest::replaced(R"~(
+{"command":"standby","from":"backend-1","terminal":"backend-1"} => {"ok":false,"error":"standby{refused}
+{"command":"resume","from":"backend-1","terminal":"backend-1"} => {"ok":false,"error":"resume{refused}
+{"command":"close","from":"backend-1","terminal":"backend-1"} => {"ok":false,"error":"close{refused}
+{"command":"merge","from":"backend-1"} => {"ok":false,"error":"merge{refused}
+{"command":"request","from":"backend-1","summary":"more"} => {"ok":false,"error":"request{refused}
+{"command":"install-skill","from":"backend-1","id":"a-b","name":"n","description":"d","content":"i"} => {"ok":false,"error":"install-skill{refused}
+# Refused, they changed nothing; the orchestrator may.
+{"command":"list","from":"orchestrator"} => {"ok":true,"terminals":[{"name":"orchestrator","role":"orchestrator","status":"running","cliId":"codex","model":"gpt-5-codex","effort":"high"},{"name":"backend-1","role":"subagent","status":"running","cliId":"codex","model":"gpt-5-codex","effort":"high","category":"backend"}],"pending":"0/1"}
+{"command":"install-skill","from":"orchestrator","id":"a-b","name":"n","description":"d","content":"i"} => {"ok":true,"skillId":"a-b","skillName":"n","pending":"0/1"}
+)~",
+                                 "{refused}", refused));
 }
 
 TEST(DevappSession, HistoryOwnsUpToTasksWithoutAPrice) {
     Devapp app;
-    ASSERT_EQ(app.ctl({"spawn", "--task", "fix the api", "--cli", "opencode"}).status, 0);
-    const auto r = app.ctl({"history"});
-    EXPECT_NE(r.out.find("— foi feito: (tarefas sem pedido registrado)\n"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("*** VALOR TOTAL EM DÓLARES: desconhecido (1 tarefa(s) sem preço) ***"), std::string::npos)
-        << r.out;
-    run_steps(app,
-              {ok({"history", "--day", "1999-01-01"},
-                  "nenhum histórico encontrado para os filtros informados (projeto: " + app.folder + ")" + running1)});
+    app.ask("spawn", {{"task", "fix the api"}, {"cli", "opencode"}});
+    const tv::Json request = app.ask("history")["days"][0]["requests"][0];
+    EXPECT_EQ(request["summary"], "(tarefas sem pedido registrado)");
+    EXPECT_EQ(request["totals"]["unpricedTaskCount"], 1);
+    EXPECT_EQ(request["tasks"][0]["costUsd"], nullptr);
+    app.replies(R"~(
+{"command":"history","from":"orchestrator","day":"1999-01-01"} => {"ok":true,"projectKey":"{folder}","days":[],"pending":"0/1"}
+)~");
 }
 
 TEST(DevappSession, JournalKeepsTheLedgerAndPendingSaysWhenItCannot) {
     Devapp app;
-    ASSERT_EQ(app.ctl({"spawn", "--task", "fix the api"}).status, 0);
     std::filesystem::create_directories(app.folder + "/files");
     std::ofstream(app.folder + "/files/build.log") << "twelve bytes";
-    run_steps(app, {ok({"artifact", "--path", "files/build.log"},
-                       "artifact declared: " + app.folder + "/files/build.log (12 bytes, kind file)", "backend-1")});
-    ASSERT_EQ(app.ctl({"list"}).status, 0);
-    const std::string journal = app.folder + "/.tarvolt/journal.jsonl";
-    std::ifstream in(journal);
-    std::vector<tv::Json> entries;
-    for (std::string line; std::getline(in, line);) entries.push_back(*tv::parse_json(line).value);
+    app.replies(R"~(
+{"command":"spawn","from":"orchestrator","task":"fix the api"} => {"ok":true,"terminalName":"backend-1","cliId":"codex","model":"gpt-5-codex","effort":"high","category":"backend","mcpWarnings":[],"pending":"0/1"}
+{"command":"artifact","from":"backend-1","path":"files/build.log"} => {"ok":true,"path":"{folder}/files/build.log","bytes":12,"kind":"file","pending":"0/0"}
+{"command":"list","from":"orchestrator"} => {"ok":true,"terminals":[{"name":"orchestrator","role":"orchestrator","status":"running","cliId":"codex","model":"gpt-5-codex","effort":"high"},{"name":"backend-1","role":"subagent","status":"running","cliId":"codex","model":"gpt-5-codex","effort":"high","category":"backend"}],"pending":"0/1"}
+)~");
     // Changes only, in order, each with its moment; reading commands leave no line.
-    ASSERT_EQ(entries.size(), 2u);
-    EXPECT_EQ(entries[0]["command"], "spawn");
-    EXPECT_EQ(entries[1]["command"], "artifact");
-    EXPECT_EQ(entries[1]["from"], "backend-1");
-    EXPECT_TRUE(entries[1]["at"].is_string());
+    const std::string journal = app.folder + "/.tarvolt/journal.jsonl";
+    EXPECT_EQ(app.normalized(tvtest::read_file(journal)),
+              R"~({"at":"<t>","command":"spawn","from":"orchestrator","task":"fix the api"}
+{"at":"<t>","command":"artifact","from":"backend-1","path":"files/build.log"}
+)~");
 
     // A journal that cannot be written is owned up to on every later reply.
     std::filesystem::remove(journal);
     std::filesystem::create_directory(journal);
-    run_steps(app, {ok({"note", "--text", "try"},
-                       "note recorded in the workstation ledger\npending: 1 task(s) still running; the workstation "
-                       "journal could not be written, so this ledger is incomplete")});
-    EXPECT_NE(app.ctl({"list"}).out.find("the workstation journal could not be written"), std::string::npos);
+    app.replies(R"~(
+{"command":"note","from":"orchestrator","text":"try"} => {"ok":true,"noteId":"n1","pending":{"unreadReports":0,"runningTasks":1,"degraded":true}}
+)~");
+    EXPECT_EQ(app.ask("list")["pending"]["degraded"], true);
 }
 
 }  // namespace

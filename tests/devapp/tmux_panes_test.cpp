@@ -1,5 +1,5 @@
 // The stand-in with real panes: a private tmux server, small shell scripts
-// as the panes' CLIs, the unchanged client on both sides.
+// as the panes' CLIs, the unchanged client inside them.
 #include "devapp/devapp_process.h"
 
 #include <gtest/gtest.h>
@@ -34,13 +34,10 @@ protected:
 
     // tmux on the app's own server, from the line that tells how to attach.
     tvtest::RunResult tmux(std::vector<std::string> args) const {
-        const std::string key = "# watch the panes: ";
-        const auto at = app.exports.find(key) + key.size();
-        std::istringstream words(app.exports.substr(at, app.exports.find('\n', at) - at));
-        std::vector<std::string> argv;
-        for (std::string w; words >> w && w != "attach";) argv.push_back(w);
-        argv.insert(argv.end(), args.begin(), args.end());
-        return tvtest::run(argv);
+        std::smatch m;
+        std::regex_search(app.exports, m, std::regex("# watch the panes: (\\S+) -S (\\S+) attach"));
+        args.insert(args.begin(), {m[1], "-S", m[2]});
+        return tvtest::run(args);
     }
     // "<session> <pid>" of the window named so, or empty.
     std::string where(const std::string& window) const {
@@ -51,20 +48,16 @@ protected:
         return "";
     }
     std::string spawn(const std::string& cli, const std::string& task) const {
-        const auto r = app.ctl({"spawn", "--cli", cli, "--task", task});
-        EXPECT_EQ(r.status, 0) << r.err;
-        const auto name = r.out.substr(r.out.find(": ") + 2);
-        return name.substr(0, name.find(' '));
+        return app.ask("spawn", {{"cli", cli}, {"task", task}})["terminalName"];
     }
 };
 
 TEST_F(TmuxPanes, AgentReportsByItselfAndItsAcceptanceEndsTheWindow) {
     const std::string pane = spawn("codex", "write the login page tests");
-    ASSERT_TRUE(eventually([&] { return app.ctl({"inbox"}).out.find("r1") != std::string::npos; }))
-        << app.ctl({"status"}).out;
+    ASSERT_TRUE(eventually([&] { return app.ask("inbox")["reports"].size() == 1; })) << app.ask("status");
     EXPECT_EQ(tvtest::read_file(app.folder + "/work-" + pane + ".txt"), "write the login page tests\n");
-    EXPECT_NE(app.ctl({"status"}).out.find("wrote work-" + pane + ".txt"), std::string::npos);
-    EXPECT_EQ(app.ctl({"ack"}).status, 0);
+    EXPECT_EQ(app.ask("status")["panels"][1]["progressPoint"], "wrote work-" + pane + ".txt");
+    EXPECT_EQ(app.ask("ack")["closedTerminalNames"][0], pane);
     EXPECT_EQ(where(pane), "");
     EXPECT_NE(where("orchestrator"), "");
     EXPECT_EQ(app.stop(SIGTERM), 0);
@@ -74,7 +67,7 @@ TEST_F(TmuxPanes, AgentReportsByItselfAndItsAcceptanceEndsTheWindow) {
 TEST_F(TmuxPanes, SentTextArrivesByteForByte) {
     const std::string pane = spawn("claude", "first");
     const std::string message = "it's \"quoted\" $(touch bad) `x` \\ tab\there\nsecond line: é ✓ 日本";
-    ASSERT_EQ(app.ctl({"send", "--to", pane, "--message", message}).status, 0);
+    ASSERT_EQ(app.ask("send", {{"to", pane}, {"message", message}})["ok"], true);
     const std::string want = "first\n" + message + "\n";
     std::string got;
     EXPECT_TRUE(eventually([&] { return (got = tvtest::read_file(app.folder + "/got.txt")) == want; })) << got;
@@ -84,22 +77,22 @@ TEST_F(TmuxPanes, StandbyKeepsTheProcessAndAnExitedCommandIsReported) {
     const std::string pane = spawn("claude", "wait here");
     const std::string before = where(pane);
     const std::string pid = before.substr(before.find(' '));
-    ASSERT_EQ(app.ctl({"standby", "--terminal", pane}).status, 0);
+    ASSERT_EQ(app.ask("standby", {{"terminal", pane}})["ok"], true);
     EXPECT_NE(where(pane), before);
     EXPECT_TRUE(where(pane).ends_with(pid));
-    ASSERT_EQ(app.ctl({"resume", "--terminal", pane}).status, 0);
+    ASSERT_EQ(app.ask("resume", {{"terminal", pane}})["ok"], true);
     EXPECT_EQ(where(pane), before);
 
     const std::string quitter = spawn("kimi", "leave");
-    EXPECT_TRUE(
-        eventually([&] { return app.ctl({"list"}).out.find(quitter + "  [subagent]  exited") != std::string::npos; }));
+    EXPECT_TRUE(eventually([&] { return app.ask("list")["terminals"][2]["status"] == "exited"; }));
     EXPECT_NE(where(quitter), "") << "the window stays for its last output";
-    EXPECT_NE(app.ctl({"send", "--to", quitter, "--message", "hello?"}).err.find("has exited"), std::string::npos);
+    EXPECT_EQ(app.ask("send", {{"to", quitter}, {"message", "hello?"}})["error"],
+              "the command in \"" + quitter + "\" has exited; its window keeps its last output until it is closed");
     EXPECT_EQ(where(pane), before);
 
     const std::string session = where(quitter).substr(0, where(quitter).find(' '));
     ASSERT_EQ(tmux({"kill-window", "-t", "=" + session + ":=" + quitter}).status, 0);
-    EXPECT_EQ(app.ctl({"list"}).out.find(quitter), std::string::npos) << "a window killed from outside is gone";
+    EXPECT_EQ(app.ask("list")["terminals"].size(), 2u) << "a window killed from outside is gone";
 }
 
 TEST(TmuxPanesWithoutTmux, RefuseToStartNamingThePackage) {
