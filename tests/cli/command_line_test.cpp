@@ -52,8 +52,7 @@ TEST(CommandLine, BuildsBodiesInWireOrder) {
           "t1,\u00a0t2\u3000"},
          R"(,"id":"i","name":"n","description":"d","tags":["t1","t2"],"content":"do")"},
         {{"list"}, ""},
-        {{"standby", "--terminal", "caf\u00e9"}, ",\"terminal\":\"caf\u00e9\""},
-    };
+        {{"standby", "--terminal", "caf\u00e9"}, ",\"terminal\":\"caf\u00e9\""}};
     for (const auto& [args, members] : cases) {
         EXPECT_EQ(outcome(args), R"({"command":")" + args[0] + R"(","from":"orchestrator")" + members + "}") << args[0];
     }
@@ -76,8 +75,7 @@ TEST(CommandLine, RefusesWithExactSentences) {
          "invalid --complexity value \"Alta\"; use one of: alta, media, baixa"},
         {{"models", "--cli", ""},
          "invalid --cli value \"\"; use one of: claude, codex, kimi, grok, opencode, cursor, antigravity, qwen"},
-        {{"image", "--prompt", "p", "--tool", "dall-e"}, "invalid --tool value \"dall-e\"\n\n" + local_tool_list()},
-    };
+        {{"image", "--prompt", "p", "--tool", "dall-e"}, "invalid --tool value \"dall-e\"\n\n" + local_tool_list()}};
     for (const auto& [args, message] : cases) EXPECT_EQ(outcome(args), "fail: " + message) << args[0];
 }
 
@@ -105,8 +103,7 @@ TEST(TrimWhiteSpace, UsesTheWholeUnicodeSet) {
         {"\u200bx", "\u200bx"},
         {" a \u3000 b ", "a \u3000 b"},
         {"   ", ""},
-        {"", ""},
-    };
+        {"", ""}};
     for (const auto& [text, trimmed] : cases) EXPECT_EQ(trim_white_space(text), trimmed) << text;
     EXPECT_EQ(trim_trailing_white_space("  a\u00a0\n"), "  a");
 }

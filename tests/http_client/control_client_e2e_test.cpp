@@ -1,5 +1,6 @@
 // The wire, byte for byte, and the connection's failures, through the binary.
 #include "support/fake_app.h"
+#include "support/outcome.h"
 #include "support/run_ctl.h"
 
 #include <gtest/gtest.h>
@@ -17,11 +18,10 @@ TEST(ControlRequest, SendsExactBytes) {
     FakeApp app({json_answer(R"({"ok":false,"error":"x"})", 500)});
     const auto r = run_ctl({"list"}, pane_env(app.port(), "pan\u00e9", "tok\u00e9n"));
     ASSERT_EQ(app.requests().size(), 1u);
-    const std::string body = "{\"command\":\"list\",\"from\":\"pan\u00e9\"}";  // its length in bytes
-    EXPECT_EQ(app.requests()[0].raw, "POST /control HTTP/1.1\r\nhost: 127.0.0.1:" + std::to_string(app.port()) +
-                                         "\r\nconnection: close\r\ncontent-type: application/json\r\ncontent-length: " +
-                                         std::to_string(body.size()) + "\r\nx-tarvolt-token: tok\u00e9n\r\n\r\n" +
-                                         body);
+    // The length counts bytes, not characters.
+    const std::string wire =
+        "POST /control HTTP/1.1\r\nhost: 127.0.0.1:{port}\r\nconnection: close\r\ncontent-type: application/json\r\ncontent-length: 33\r\nx-tarvolt-token: tok\u00e9n\r\n\r\n{\"command\":\"list\",\"from\":\"pan\u00e9\"}";
+    EXPECT_EQ(app.requests()[0].raw, tvtest::replaced(wire, "{port}", std::to_string(app.port())));
     EXPECT_EQ(r, tvtest::refused("x"));
 }
 

@@ -22,8 +22,7 @@ VideoAttempt attempt(std::uint64_t timeout_ms, PlanDuration poll) {
     return {"veo", "Veo", "google/veo-3", duration_from_ms(timeout_ms), poll};
 }
 
-// The job gives up at the first poll past the timeout and a minute of
-// grace, polling at the plan's own interval.
+// A minute of grace; polls at the plan's own interval.
 TEST(VideoAttempt, GivesUpAtTheFirstPollPastTimeoutAndGrace) {
     ScriptedApp app;
     app.request_time = 0ms;
@@ -59,7 +58,6 @@ protected:
     tvtest::ScratchDir scratch_{"video-command"};
     std::string path_ = (scratch_ / "clip.mp4").string();
 };
-// Runs that sleep through an API's poll interval.
 using VideoCommandSlow = VideoCommand;
 
 TEST_F(VideoCommandSlow, FallsBackThenDelivers) {
@@ -108,14 +106,12 @@ tarvolt-ctl: the video was generated but not recorded: unknown tarvolt error
 
 TEST_F(VideoCommand, EveryApiFailingEndsWithWhatEachAnswered) {
     const std::string long_reason(601, 'x');
-    tvtest::FakeApp app([&](const tvtest::Request& r) {
-        const std::string phase = tvtest::parse_or_fail(r.body).value("phase", "");
-        if (phase == "plan")
-            return tvtest::json_answer(
-                plan(R"([{"kind":"api","apiId":"a1","apiName":"Sora","timeoutMs":0,"pollIntervalMs":2500}])", 3));
-        return tvtest::json_answer(phase == "api-start" ? R"({"ok":false,"error":")" + long_reason + R"("})"
-                                                        : R"({"ok":true})");
-    });
+    // The plan, the start and the failure report.
+    tvtest::FakeApp app(
+        {tvtest::json_answer(
+             plan(R"([{"kind":"api","apiId":"a1","apiName":"Sora","timeoutMs":0,"pollIntervalMs":2500}])", 3)),
+         tvtest::json_answer(R"({"ok":false,"error":")" + long_reason + R"("})"),
+         tvtest::json_answer(R"({"ok":true})")});
     const std::string err =
         R"(tarvolt-ctl: every attempt below is an API call made by the app itself. A model id reads author/slug, so the part before the slash is who made the MODEL, never a second service.
 tarvolt-ctl: [1/1] generating with registered API Sora, model default model, up to 1 min, checking every 2s; writing {path}
