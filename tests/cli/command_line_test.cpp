@@ -12,6 +12,7 @@ namespace tv {
 namespace {
 
 const std::string usage = "\n\n" + std::string(usage_text);
+const std::string clis = "; use one of: claude, codex, kimi, grok, opencode, cursor, antigravity, qwen";
 
 // The compact body for the arguments, or the failure message.
 std::string outcome(std::vector<std::string> args) {
@@ -53,9 +54,8 @@ TEST(CommandLine, BuildsBodiesInWireOrder) {
          R"(,"id":"i","name":"n","description":"d","tags":["t1","t2"],"content":"do")"},
         {{"list"}, ""},
         {{"standby", "--terminal", "caf\u00e9"}, ",\"terminal\":\"caf\u00e9\""}};
-    for (const auto& [args, members] : cases) {
+    for (const auto& [args, members] : cases)
         EXPECT_EQ(outcome(args), R"({"command":")" + args[0] + R"(","from":"orchestrator")" + members + "}") << args[0];
-    }
 }
 
 TEST(CommandLine, RefusesWithExactSentences) {
@@ -69,12 +69,10 @@ TEST(CommandLine, RefusesWithExactSentences) {
         {{"spawn", "--task=x"}, "unknown option \"--task=x\" for the command \"spawn\"" + usage},
         {{"send", "--message", "m"}, "the command \"send\" requires --to" + usage},
         {{"install-skill", "--id", "i", "--name", "n"}, "the command \"install-skill\" requires --description" + usage},
-        {{"spawn", "--task", "t", "--cli", "Codex", "--complexity", "x"},
-         "invalid --cli value \"Codex\"; use one of: claude, codex, kimi, grok, opencode, cursor, antigravity, qwen"},
+        {{"spawn", "--task", "t", "--cli", "Codex", "--complexity", "x"}, "invalid --cli value \"Codex\"" + clis},
         {{"spawn", "--task", "t", "--complexity", "Alta"},
          "invalid --complexity value \"Alta\"; use one of: alta, media, baixa"},
-        {{"models", "--cli", ""},
-         "invalid --cli value \"\"; use one of: claude, codex, kimi, grok, opencode, cursor, antigravity, qwen"},
+        {{"models", "--cli", ""}, "invalid --cli value \"\"" + clis},
         {{"image", "--prompt", "p", "--tool", "dall-e"}, "invalid --tool value \"dall-e\"\n\n" + local_tool_list()}};
     for (const auto& [args, message] : cases) EXPECT_EQ(outcome(args), "fail: " + message) << args[0];
 }

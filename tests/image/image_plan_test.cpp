@@ -37,9 +37,8 @@ TEST(ReadImagePlan, StopsAtTheFirstFaultInCheckingOrder) {
          "the tarvolt image plan carries no \"apiName\""},
         {plan("", ""), "the tarvolt image plan carries no tool to run"},
         {plan(tool, R"(,"outputPath":"")"), "the tarvolt image plan carries no \"outputPath\""}};
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
         EXPECT_EQ(tvtest::failure_of([&] { read_image_plan(reply_or_fail(c.first)); }), c.second) << c.first;
-    }
 }
 
 // What the image command's runs do not show: the defaults.

@@ -41,9 +41,8 @@ TEST(VideoExhaustedText, SaysWhetherEveryRegisteredApiWasTried) {
         "Those are every video API registered and active in the app settings.\nVideo has no local tool";
     const std::pair<std::uint64_t, std::string> cases[] = {
         {0, every}, {1, every}, {2, "The other registered video APIs were left out"}};
-    for (const auto& [registered, tail] : cases) {
+    for (const auto& [registered, tail] : cases)
         EXPECT_NE(video_exhausted_text({"a"}, registered).find("\n  1. a\n" + tail), std::string::npos) << registered;
-    }
 }
 
 class VideoCommand : public testing::Test {
@@ -61,9 +60,7 @@ protected:
 using VideoCommandSlow = VideoCommand;
 
 TEST_F(VideoCommandSlow, FallsBackThenDelivers) {
-    std::vector<std::string> bodies;
     tvtest::FakeApp app([&](const tvtest::Request& r) {
-        bodies.push_back(r.body);
         const Json body = tvtest::parse_or_fail(r.body);
         const std::string phase = body.value("phase", "");
         if (phase == "plan") {
@@ -97,11 +94,12 @@ tarvolt-ctl: [2/2] generating with registered API Veo, model default model, up t
 tarvolt-ctl: the video was generated but not recorded: unknown tarvolt error
 )";
     EXPECT_EQ(r, (RunResult{0, path_ + "\n", filled(err)}));
-    ASSERT_EQ(bodies.size(), 7u);
+    const std::vector<tvtest::Request> sent = app.requests();
+    ASSERT_EQ(sent.size(), 7u);
     EXPECT_EQ(
-        bodies[3],
+        sent[3].body,
         R"({"command":"video","from":"pane-3","phase":"failure","api":"a1","detail":"refused the request; quota\n"})");
-    EXPECT_EQ(bodies[6], filled(R"({"command":"video","from":"pane-3","phase":"record","path":"{path}"})"));
+    EXPECT_EQ(sent[6].body, filled(R"({"command":"video","from":"pane-3","phase":"record","path":"{path}"})"));
 }
 
 TEST_F(VideoCommand, EveryApiFailingEndsWithWhatEachAnswered) {
