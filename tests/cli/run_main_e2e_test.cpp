@@ -36,9 +36,7 @@ TEST(RunMain, HelpUsageAndEnvironmentErrors) {
          "missing TARVOLT_CTL_TOKEN" + missing},
         {{"TARVOLT_CTL_PORT=1", "TARVOLT_CTL_TOKEN=t"}, "missing TARVOLT_TERMINAL_NAME" + missing},
         {{"TARVOLT_CTL_PORT=1", "TARVOLT_CTL_TOKEN=t\rx-evil: 1", "TARVOLT_TERMINAL_NAME=n"}, line_break},
-        {{"TARVOLT_CTL_PORT=1", "TARVOLT_CTL_TOKEN=t\nx-evil: 1", "TARVOLT_TERMINAL_NAME=n"}, line_break},
-        {{"TARVOLT_CTL_PORT=65536", "TARVOLT_CTL_TOKEN=t", "TARVOLT_TERMINAL_NAME=n"},
-         "Port should be >= 0 and < 65536. Received type number (65536)."}};
+        {{"TARVOLT_CTL_PORT=1", "TARVOLT_CTL_TOKEN=t\nx-evil: 1", "TARVOLT_TERMINAL_NAME=n"}, line_break}};
     for (const auto& [env, sentence] : environments) EXPECT_EQ(run_ctl({"list"}, env), refused(sentence)) << sentence;
 }
 
