@@ -1,6 +1,5 @@
 #include "image/image_plan.h"
 #include "support/outcome.h"
-#include "support/reply_tree.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,6 @@
 #include "image/answer_list.h"
 #include "image/exhausted_text.h"
 #include "support/outcome.h"
-#include "support/reply_tree.h"
 
 #include <gtest/gtest.h>
 #include <limits>

@@ -1,6 +1,5 @@
 #include "video/video_plan.h"
 #include "support/outcome.h"
-#include "support/reply_tree.h"
 
 #include <gtest/gtest.h>
 
