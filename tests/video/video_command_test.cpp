@@ -13,6 +13,7 @@ namespace tv {
 namespace {
 
 namespace fs = std::filesystem;
+using tvtest::json_answer;
 using tvtest::reply;
 using tvtest::RunResult;
 using tvtest::ScriptedApp;
@@ -65,19 +66,18 @@ TEST_F(VideoCommandSlow, FallsBackThenDelivers) {
         const std::string phase = body.value("phase", "");
         if (phase == "plan") {
             write_file("left over");
-            return tvtest::json_answer(plan(
+            return json_answer(plan(
                 R"([{"kind":"api","apiId":"a1","apiName":"Sora","model":"openai/sora-2","timeoutMs":61000,"pollIntervalMs":900},{"kind":"api","apiId":"a2","apiName":"Veo","timeoutMs":0,"pollIntervalMs":1000}])",
                 2));
         }
-        if (phase == "api-start")
-            return tvtest::json_answer(R"({"ok":true,"jobId":")" + body.value("api", "") + R"("})");
+        if (phase == "api-start") return json_answer(R"({"ok":true,"jobId":")" + body.value("api", "") + R"("})");
         if (phase == "api-poll") {
             // Left over from before the run, the file would pass for Sora's.
             if (body["jobId"] == "a2") write_file("Y4M");
-            return tvtest::json_answer(fs::exists(path_) ? R"({"ok":true,"status":"succeeded"})"
-                                                         : R"({"ok":true,"status":"failed","detail":"quota\n"})");
+            return json_answer(fs::exists(path_) ? R"({"ok":true,"status":"succeeded"})"
+                                                 : R"({"ok":true,"status":"failed","detail":"quota\n"})");
         }
-        return tvtest::json_answer(phase == "failure" ? R"({"ok":false,"error":"ledger locked"})" : R"({"ok":false})");
+        return json_answer(phase == "failure" ? R"({"ok":false,"error":"ledger locked"})" : R"({"ok":false})");
     });
     const auto start = std::chrono::steady_clock::now();
     const RunResult r =
@@ -105,11 +105,9 @@ tarvolt-ctl: the video was generated but not recorded: unknown tarvolt error
 TEST_F(VideoCommand, EveryApiFailingEndsWithWhatEachAnswered) {
     const std::string long_reason(601, 'x');
     // The plan, the start and the failure report.
-    tvtest::FakeApp app(
-        {tvtest::json_answer(
-             plan(R"([{"kind":"api","apiId":"a1","apiName":"Sora","timeoutMs":0,"pollIntervalMs":2500}])", 3)),
-         tvtest::json_answer(R"({"ok":false,"error":")" + long_reason + R"("})"),
-         tvtest::json_answer(R"({"ok":true})")});
+    const std::string sora = R"([{"kind":"api","apiId":"a1","apiName":"Sora","timeoutMs":0,"pollIntervalMs":2500}])";
+    tvtest::FakeApp app({json_answer(plan(sora, 3)), json_answer(R"({"ok":false,"error":")" + long_reason + R"("})"),
+                         json_answer(R"({"ok":true})")});
     const std::string err =
         R"(tarvolt-ctl: every attempt below is an API call made by the app itself. A model id reads author/slug, so the part before the slash is who made the MODEL, never a second service.
 tarvolt-ctl: [1/1] generating with registered API Sora, model default model, up to 1 min, checking every 2s; writing {path}
