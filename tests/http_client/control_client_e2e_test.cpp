@@ -8,14 +8,12 @@
 
 namespace {
 
-using tvtest::Answer;
 using tvtest::FakeApp;
-using tvtest::json_answer;
 using tvtest::pane_env;
 using tvtest::run_ctl;
 
 TEST(ControlRequest, SendsExactBytes) {
-    FakeApp app({json_answer(R"({"ok":false,"error":"x"})", 500)});
+    FakeApp app({tvtest::json_answer(R"({"ok":false,"error":"x"})", 500)});
     const auto r = run_ctl({"list"}, pane_env(app.port(), "pan\u00e9", "tok\u00e9n"));
     ASSERT_EQ(app.requests().size(), 1u);
     // The length counts bytes, not characters.
@@ -28,19 +26,19 @@ TEST(ControlRequest, SendsExactBytes) {
 // No length and several reads' worth: the reply ends where the app hangs up.
 TEST(ControlRequest, HugeReplyIsReadWhole) {
     const std::string pad(16 * 1024 * 1024, 'p');
-    FakeApp app({Answer{"HTTP/1.1 200 OK\r\n\r\n{\"ok\":false,\"pad\":\"" + pad + "\",\"error\":\"big\"}"}});
+    FakeApp app({tvtest::Answer{"HTTP/1.1 200 OK\r\n\r\n{\"ok\":false,\"pad\":\"" + pad + "\",\"error\":\"big\"}"}});
     EXPECT_EQ(run_ctl({"list"}, pane_env(app.port())), tvtest::refused("big"));
 }
 
 TEST(ControlRequest, StoppedAppIsRefusedConnection) {
-    const std::string p = std::to_string(FakeApp({json_answer("{}")}).port());  // stopped at once
+    const std::string p = std::to_string(FakeApp({tvtest::json_answer("{}")}).port());  // stopped at once
     // The message names the port as it was written back, not as it was given.
     EXPECT_EQ(run_ctl({"list"}, {"TARVOLT_CTL_PORT= " + p + ".0 ", "TARVOLT_CTL_TOKEN=t", "TARVOLT_TERMINAL_NAME=n"}),
               tvtest::refused("could not talk to the tarvolt on port " + p + ": connect ECONNREFUSED 127.0.0.1:" + p));
 }
 
 TEST(ControlRequestSlow, SilentAppTimesOutAfterTenSeconds) {
-    FakeApp app({Answer{"", true}});
+    FakeApp app({tvtest::Answer{"", true}});
     tvtest::RunCost cost;
     EXPECT_EQ(run_ctl({"list"}, pane_env(app.port()), {.cost = &cost}),
               tvtest::refused("could not talk to the tarvolt on port " + std::to_string(app.port()) +

@@ -8,7 +8,6 @@
 namespace tv {
 namespace {
 
-using tvtest::json_answer;
 using tvtest::run_ctl;
 
 const std::string header = "everything that can generate an image here, in the order the app tries it:\n\n";
@@ -32,7 +31,7 @@ This list came from this client, not from the app: run it inside a tarvolt termi
 )" + choice + "\n";
 
 tvtest::RunResult listing(const std::string& sources_json) {
-    tvtest::FakeApp app({json_answer(R"({"ok":true,"sources":)" + sources_json + "}")});
+    tvtest::FakeApp app({tvtest::json_answer(R"({"ok":true,"sources":)" + sources_json + "}")});
     auto r = run_ctl({"image", "--bogus", "--list-tools"}, tvtest::pane_env(app.port(), "pane \u00e9"));
     EXPECT_EQ(app.requests().at(0).body, "{\"command\":\"image\",\"from\":\"pane \u00e9\",\"phase\":\"sources\"}");
     return r;
@@ -73,7 +72,7 @@ TEST(SourceListing, FailuresEndWithOneSentence) {
         {R"({"ok":true,"sources":[{"kind":"tool"},{"kind":"Tool"}]})",
          "the tarvolt listed an image source of a kind this client does not know"}};
     for (const auto& [reply, message] : cases) {
-        tvtest::FakeApp app({json_answer(reply)});
+        tvtest::FakeApp app({tvtest::json_answer(reply)});
         EXPECT_EQ(run_ctl({"image", "--list-tools"}, tvtest::pane_env(app.port())), tvtest::refused(message));
     }
     EXPECT_EQ(run_ctl({"image", "--list-tools"},
