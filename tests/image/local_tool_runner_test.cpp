@@ -72,9 +72,6 @@ TEST_F(LocalToolRunner, JudgesExitStatusFileAndStandardError) {
         EXPECT_EQ(outcome.delivered, reason.empty()) << command_line;
         EXPECT_EQ(outcome.reason, reason) << command_line;
     }
-    // A limit beyond the clock's range is held at its end, not wrapped round.
-    EXPECT_EQ(run("sleep 0.1; exit 7", std::numeric_limits<std::uint64_t>::max()).reason,
-              "failed with exit code 7; " + nothing);
     ShellRun timed_out;
     timed_out.timed_out = true;
     EXPECT_EQ(judge_tool_run(timed_out, 2, o).reason, "did not finish within 2 minute(s) and was stopped; " + nothing);
@@ -155,6 +152,7 @@ TEST_F(LocalToolRunnerSlow, StopsAToolAndWhatItStartedAtItsTimeLimit) {
 
 TEST_F(LocalToolRunnerSlow, LetsGoOfPipesHeldAfterTheToolEnded) {
     const std::string holder = "sleep 20 & echo $! >> '" + pid_file() + "'; echo done >&2; ";
+    // A limit beyond the clock's range is held at its end, not wrapped round.
     const std::tuple<std::string, std::uint64_t, std::string> cases[] = {
         {holder + "printf png > '" + out() + "'", 20'000, ""},
         {holder + "exit 3", std::numeric_limits<std::uint64_t>::max(),
