@@ -32,8 +32,7 @@ TEST(DecodeHttpResponse, FindsTheBody) {
         {"HTTP/1.1 200 OK\r\ntransfer-encoding: chunked\r\n\r\nffffffffffffffffff\r\nab", ""},
         {"HTTP/1.1 200 OK\r\ntransfer-encoding:chunked\r\ncontent-length: 3\r\n\r\n4\r\nabcd", "4\r\n"},
         {"HTTP/1.1 200 OK\r\nTRANSFER-\u212aNCODING: chunked\r\n\r\n1\r\na\r\n", "1\r\na\r\n"},
-        {"HTTP/1.1 200 OK\r\n\xff\xfe\r\ncontent-length: 1\r\n\r\nab", "a"},
-    };
+        {"HTTP/1.1 200 OK\r\n\xff\xfe\r\ncontent-length: 1\r\n\r\nab", "a"}};
     for (const auto& [response, body] : cases) EXPECT_EQ(decode_http_response(response), body) << response;
 }
 
@@ -49,8 +48,7 @@ TEST(ReadReply, JudgesTheEnvelope) {
         {R"({"ok":false,"error":{"message":"x"}})", "refused: unknown tarvolt error"},
         {R"([])", "refused: unknown tarvolt error"},
         {"{\"ok\":false,\"error\":\"bad \xff\xfe byte\"}", "refused: bad \uFFFD\uFFFD byte"},
-        {"", "invalid response from the tarvolt: EOF while parsing a value at line 1 column 0"},
-    };
+        {"", "invalid response from the tarvolt: EOF while parsing a value at line 1 column 0"}};
     for (const auto& [json, outcome] : cases) {
         const ControlReply r = read_reply("HTTP/1.1 500 OK\r\n\r\n" + json);
         const std::string got = !r.body                    ? r.error

@@ -64,8 +64,7 @@ TEST(AppJob, TurnsEveryOtherEndIntoItsReason) {
         {{R"({"ok":true,"jobId":""})"}, "the tarvolt started no job for this API"},
         {{R"({"ok":true,"jobId":"j"})", R"({"ok":false})"}, "unknown tarvolt error"},
         {{R"({"ok":true,"jobId":"j"})", R"({"ok":true,"status":"failed","detail":7})"},
-         "refused the request; the API gave no reason"},
-    };
+         "refused the request; the API gave no reason"}};
     for (const auto& [texts, reason] : cases) {
         ScriptedApp app;
         for (const auto& t : texts) app.replies.push_back(reply(t));

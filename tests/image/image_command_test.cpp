@@ -42,7 +42,6 @@ protected:
         for (auto& v : tvtest::pane_env(app_->port(), "pane-2")) env.push_back(v);
         return tvtest::run_ctl(args, env);
     }
-    std::vector<tvtest::Request> requests() const { return app_->requests(); }
     // A run that failed with this standard error, {path} and the other placeholders filled in.
     RunResult failed(std::string err, const std::vector<std::pair<std::string, std::string>>& values = {}) const {
         for (const auto& [from, to] : values) err = replaced(err, from, to);
@@ -54,7 +53,6 @@ protected:
     std::string path_ = (scratch_ / "kite.png").string();
     std::optional<tvtest::FakeApp> app_;
 };
-// Runs that wait for a tool's time limit.
 using ImageCommandSlow = ImageCommand;
 
 TEST_F(ImageCommand, PrintsOnlyThePathOfTheFileTheToolDrew) {
@@ -64,15 +62,14 @@ TEST_F(ImageCommand, PrintsOnlyThePathOfTheFileTheToolDrew) {
     serve(Json::array({tool("codex-image", "Codex",
                             "[ ! -e '" + path_ + "' ] || exit 9; " + draw() + "; echo chatter; echo chatter >&2")}),
           [](const Json& b) { return b["phase"] == "record" ? R"({"ok":false,"error":"ledger is read-only"})" : ""; });
-    RunResult expected =
-        failed(R"(tarvolt-ctl: [1/1] generating with local tool Codex, model m-codex-image, up to 1 min; writing {path}
+    const std::string err =
+        R"(tarvolt-ctl: [1/1] generating with local tool Codex, model m-codex-image, up to 1 min; writing {path}
 tarvolt-ctl: the image was generated but not recorded: ledger is read-only
-)");
-    expected.status = 0;
-    expected.out = path_ + "\n";
-    EXPECT_EQ(run({"--prompt", "a red kite", "--tool", "codex-image", "--out", "k.png"}), expected);
+)";
+    EXPECT_EQ(run({"--prompt", "a red kite", "--tool", "codex-image", "--out", "k.png"}),
+              (RunResult{0, path_ + "\n", replaced(err, "{path}", path_)}));
     // The plan's body and the record's are pinned by the command line and the tool fault runs.
-    EXPECT_EQ(requests().size(), 2u);
+    EXPECT_EQ(app_->requests().size(), 2u);
 }
 
 TEST_F(ImageCommand, FallsBackAlongTheChainAndListsEveryAnswer) {
@@ -105,7 +102,7 @@ The registered image API above was the last resort and it did not deliver either
 Every local tool above is installed and authenticated, so this is not a missing tool: read the reasons before deciding what to fix. Nothing else generates pixels — report this instead of drawing it another way.
 )",
                {{"{reason}", reason}}));
-    const std::vector<tvtest::Request> sent = requests();
+    const std::vector<tvtest::Request> sent = app_->requests();
     ASSERT_EQ(sent.size(), 6u);
     const std::string from = R"({"command":"image","from":"pane-2","phase":)";
     EXPECT_EQ(sent[1].body, from + R"("failure","tool":"codex-image","detail":")" + reason + R"("})");
@@ -115,26 +112,19 @@ Every local tool above is installed and authenticated, so this is not a missing 
 
 TEST_F(ImageCommand, NamesTheOneSourceThatWasAskedFor) {
     serve(Json::array({tool("codex-image", "Codex", "echo 'quota used up  ' >&2; exit 3")}));
-    // --api before --tool before --model.
-    const std::pair<std::vector<std::string>, std::string> cases[] = {
-        {{"--model", "x", "--tool", "codex-image"}, "--tool"},
-        {{"--tool", "codex-image", "--api", ""}, "--api"},
-        {{"--model", "x"}, "--model"},
-    };
-    for (const auto& [options, option] : cases) {
-        std::vector<std::string> args = {"--prompt", "kite"};
-        args.insert(args.end(), options.begin(), options.end());
-        EXPECT_EQ(
-            run(args),
-            failed(
-                R"(tarvolt-ctl: [1/1] generating with local tool Codex, model m-codex-image, up to 1 min; writing {path}
+    const std::string err =
+        R"(tarvolt-ctl: [1/1] generating with local tool Codex, model m-codex-image, up to 1 min; writing {path}
 tarvolt-ctl: Codex failed with exit code 3; the tool reported: quota used up
 tarvolt-ctl: the image source you named did not deliver a file for this prompt. What it answered:
   local tool Codex, model m-codex-image: failed with exit code 3; the tool reported: quota used up
 {option} runs the one source you named and nothing else: no other tool and no image API was tried, which is exactly what naming one asks for. It was reachable, so this is not a missing tool or an unconfigured API: read the reason above, then either fix what it reported or repeat without {option} to let the app walk its default order. Nothing else generates pixels — report this instead of drawing it another way.
-)",
-                {{"{option}", option}}));
-    }
+)";
+    // --api before --tool before --model.
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"--prompt", "kite", "--model", "x", "--tool", "codex-image"}, "--tool"},
+        {{"--prompt", "kite", "--tool", "codex-image", "--api", ""}, "--api"},
+        {{"--prompt", "kite", "--model", "x"}, "--model"}};
+    for (const auto& [args, option] : cases) EXPECT_EQ(run(args), failed(err, {{"{option}", option}})) << option;
 }
 
 TEST_F(ImageCommand, EndsTheRunWhenNoShellCanBeStarted) {
@@ -145,7 +135,7 @@ TEST_F(ImageCommand, EndsTheRunWhenNoShellCanBeStarted) {
         failed(R"(tarvolt-ctl: [1/2] generating with local tool Codex, model m-codex-image, up to 1 min; writing {path}
 tarvolt-ctl: could not start the image tool: No such file or directory (os error 2)
 )"));
-    EXPECT_EQ(requests().size(), 1u);  // neither a failure report nor a fallback
+    EXPECT_EQ(app_->requests().size(), 1u);  // neither a failure report nor a fallback
 }
 
 TEST_F(ImageCommandSlow, StopsAToolAtItsLimitAndListsEveryToolOfANamedChain) {

@@ -1,6 +1,5 @@
 #include "image/image_plan.h"
 #include "support/outcome.h"
-#include "support/reply_tree.h"
 
 #include <gtest/gtest.h>
 
@@ -36,11 +35,9 @@ TEST(ReadImagePlan, StopsAtTheFirstFaultInCheckingOrder) {
         {plan(R"({"kind":"api","timeoutMs":1,"apiId":"a","apiName":null})"),
          "the tarvolt image plan carries no \"apiName\""},
         {plan("", ""), "the tarvolt image plan carries no tool to run"},
-        {plan(tool, R"(,"outputPath":"")"), "the tarvolt image plan carries no \"outputPath\""},
-    };
-    for (const auto& c : cases) {
+        {plan(tool, R"(,"outputPath":"")"), "the tarvolt image plan carries no \"outputPath\""}};
+    for (const auto& c : cases)
         EXPECT_EQ(tvtest::failure_of([&] { read_image_plan(reply_or_fail(c.first)); }), c.second) << c.first;
-    }
 }
 
 // What the image command's runs do not show: the defaults.

@@ -2,7 +2,6 @@
 #include "image/answer_list.h"
 #include "image/exhausted_text.h"
 #include "support/outcome.h"
-#include "support/reply_tree.h"
 
 #include <gtest/gtest.h>
 #include <limits>
@@ -15,8 +14,7 @@ TEST(NonNegativeInteger, TakesOnlyUnsignedLiterals) {
         {"18446744073709551615", std::numeric_limits<std::uint64_t>::max()},
         {"-1", std::nullopt},
         {"300000.0", std::nullopt},
-        {"\"300000\"", std::nullopt},
-    };
+        {"\"300000\"", std::nullopt}};
     for (const auto& [text, expected] : cases) {
         const JsonTree value = tvtest::reply_or_fail(text);
         EXPECT_EQ(non_negative_integer(&value.root()), expected) << text;
@@ -50,8 +48,7 @@ TEST(ShortenAnswer, TrimsTheEndAndCutsAtSixHundredScalars) {
         {"  failed with exit code 3 \n\t\u3000\u2029", "  failed with exit code 3"},
         {" \n ", ""},
         {six_hundred + " \n", six_hundred},
-        {six_hundred + "\u00e9", six_hundred + "\u2026 (output truncated)"},
-    };
+        {six_hundred + "\u00e9", six_hundred + "\u2026 (output truncated)"}};
     for (const auto& [reason, expected] : cases) EXPECT_EQ(shorten_answer(reason), expected);
 }
 

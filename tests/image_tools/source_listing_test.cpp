@@ -8,40 +8,37 @@
 namespace tv {
 namespace {
 
-using tvtest::json_answer;
 using tvtest::run_ctl;
 
 const std::string header = "everything that can generate an image here, in the order the app tries it:\n\n";
 const std::string no_tools = "  local image tools: none is registered in this build.";
-const std::string no_apis =
-    "  registered image APIs: none is registered and active.\n"
-    "    The app embeds OpenRouter: a person pastes the OpenRouter key on the app's\n"
-    "    settings media page and marks the image models to use there, and each\n"
-    "    marked model becomes one API callable with --api <id>. That is a person's\n"
-    "    job on the screen \u2014 an agent cannot configure it from a terminal.";
+const std::string no_apis = R"(  registered image APIs: none is registered and active.
+    The app embeds OpenRouter: a person pastes the OpenRouter key on the app's
+    settings media page and marks the image models to use there, and each
+    marked model becomes one API callable with --api <id>. That is a person's
+    job on the screen — an agent cannot configure it from a terminal.)";
 // Pinned here rather than read from the client, so that both listings are
 // checked byte for byte.
 const std::string choice =
     "--tool <id> runs that local tool and nothing else; --api <id> calls that registered API directly, without trying any local tool first. Either way nothing follows what you named. Leave both out and the app walks the list above from the top until one delivers.";
 const std::string closing = "\n\n" + choice + "\n";
-const std::string own_tools =
-    "image tools you can name with --tool:\n"
-    "  grok-imagine        Grok Imagine              tried 1st when you pass no --tool\n"
-    "  codex-image         Codex Image               tried 2nd when you pass no --tool\n"
-    "  antigravity-gemini  Antigravity Gemini Image  tried 3rd when you pass no --tool\n"
-    "\n"
-    "This list came from this client, not from the app: run it inside a tarvolt terminal to also see the registered image APIs, their ids and whether one is configured.\n" +
-    choice + "\n";
+const std::string own_tools = R"(image tools you can name with --tool:
+  grok-imagine        Grok Imagine              tried 1st when you pass no --tool
+  codex-image         Codex Image               tried 2nd when you pass no --tool
+  antigravity-gemini  Antigravity Gemini Image  tried 3rd when you pass no --tool
+
+This list came from this client, not from the app: run it inside a tarvolt terminal to also see the registered image APIs, their ids and whether one is configured.
+)" + choice + "\n";
 
 tvtest::RunResult listing(const std::string& sources_json) {
-    tvtest::FakeApp app({json_answer(R"({"ok":true,"sources":)" + sources_json + "}")});
+    tvtest::FakeApp app({tvtest::json_answer(R"({"ok":true,"sources":)" + sources_json + "}")});
     auto r = run_ctl({"image", "--bogus", "--list-tools"}, tvtest::pane_env(app.port(), "pane \u00e9"));
     EXPECT_EQ(app.requests().at(0).body, "{\"command\":\"image\",\"from\":\"pane \u00e9\",\"phase\":\"sources\"}");
     return r;
 }
 
 TEST(SourceListing, OutsideAPaneListsTheClientsOwnTools) {
-    EXPECT_EQ(run_ctl({"image", "--list-tools"}), (tvtest::RunResult{0, own_tools, ""}));
+    EXPECT_EQ(run_ctl({"image", "--list-tools"}), tvtest::printed(own_tools));
 }
 
 TEST(SourceListing, LaysOutWhatTheAppSays) {
@@ -73,16 +70,14 @@ TEST(SourceListing, FailuresEndWithOneSentence) {
         {R"({"ok":true})", "the tarvolt answered no image sources"},
         {R"({"ok":true,"sources":{}})", "the tarvolt answered no image sources"},
         {R"({"ok":true,"sources":[{"kind":"tool"},{"kind":"Tool"}]})",
-         "the tarvolt listed an image source of a kind this client does not know"},
-    };
+         "the tarvolt listed an image source of a kind this client does not know"}};
     for (const auto& [reply, message] : cases) {
-        tvtest::FakeApp app({json_answer(reply)});
-        const auto r = run_ctl({"image", "--list-tools"}, tvtest::pane_env(app.port()));
-        EXPECT_EQ(r, (tvtest::RunResult{1, "", "tarvolt-ctl: " + message + "\n"}));
+        tvtest::FakeApp app({tvtest::json_answer(reply)});
+        EXPECT_EQ(run_ctl({"image", "--list-tools"}, tvtest::pane_env(app.port())), tvtest::refused(message));
     }
-    const auto port = run_ctl({"image", "--list-tools"},
-                              {"TARVOLT_CTL_PORT=70000", "TARVOLT_CTL_TOKEN=t", "TARVOLT_TERMINAL_NAME=n"});
-    EXPECT_EQ(port.err, "tarvolt-ctl: Port should be >= 0 and < 65536. Received type number (70000).\n");
+    EXPECT_EQ(run_ctl({"image", "--list-tools"},
+                      {"TARVOLT_CTL_PORT=70000", "TARVOLT_CTL_TOKEN=t", "TARVOLT_TERMINAL_NAME=n"}),
+              tvtest::refused("Port should be >= 0 and < 65536. Received type number (70000)."));
 }
 
 // Widths come from byte lengths; the padding counts characters.

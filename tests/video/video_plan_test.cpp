@@ -1,6 +1,5 @@
 #include "video/video_plan.h"
 #include "support/outcome.h"
-#include "support/reply_tree.h"
 
 #include <gtest/gtest.h>
 
@@ -27,8 +26,7 @@ TEST(VideoPlan, ChecksInOrder) {
         {R"([{"kind":"api","apiId":"a","apiName":"A","model":5,"timeoutMs":1.0}])",
          "a video attempt carries no \"timeoutMs\""},
         {R"([{"kind":"api","apiId":"a","apiName":"A","timeoutMs":1,"pollIntervalMs":1e3}])",
-         "a video attempt carries no \"pollIntervalMs\""},
-    };
+         "a video attempt carries no \"pollIntervalMs\""}};
     for (const auto& [attempts, message] : cases) EXPECT_EQ(plan_failure(attempts), message) << attempts;
     EXPECT_EQ(plan_failure(std::string("[") + good + "]", R"(,"outputPath":"")"),
               "the tarvolt video plan carries no \"outputPath\"");
