@@ -91,14 +91,12 @@ TEST(LedgerRender, EveryVariantOfEverySentence) {
          R"({"ok":true,"workstationName":"ws","worktreePath":"/w","branchName":"main","headCommit":"abc","panels":[
             {"name":"n","role":"r","terminalStatus":null,"taskText":null,"taskStatus":null,"progressPoint":null,
              "reportUnread":0},
-            {"name":"n","role":"r","terminalStatus":null,"taskText":null,"taskStatus":null,"progressPoint":null,
+            {"name":"n","role":"r","terminalStatus":"s","taskText":"t","taskStatus":"done","progressPoint":"p",
              "reportUnread":"0"},
-            {"name":"n","role":"r","terminalStatus":"s","taskText":"t","taskStatus":"done","progressPoint":"p"},
             {}]})",
          "workstation: ws\nworktree: /w on main at abc\n\npanels:\n"
          "  n  [r]  no process  no task recorded\n"
-         "  n  [r]  no process  no task recorded  REPORT NOT READ\n"
-         "  n  [r]  s  \"t\" [done]\n    marco: p\n"
+         "  n  [r]  s  \"t\" [done]  REPORT NOT READ\n    marco: p\n"
          "  undefined  [undefined]  undefined  \"undefined\" [undefined]\n    marco: undefined"},
         {render_status, R"({"ok":true,"workstationName":"ws","worktreePath":null,"branchName":"b","panels":[]})",
          "workstation: ws\n\npanels:\n  (none)"},
