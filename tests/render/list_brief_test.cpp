@@ -115,7 +115,6 @@ TEST(BriefRenderer, DevelopmentProfileVariants) {
         const std::string body = rendered(render_brief, brief_with(std::string("\"developmentProfile\":") + profile));
         EXPECT_EQ(block(body, "autonomous mode: on\ndevelopment profile: "), lines) << profile;
     }
-    EXPECT_EQ(block(rendered(render_brief, brief_with("")), "autonomous mode: on"), "");
 }
 
 TEST(BriefRenderer, CategoryLines) {

@@ -75,11 +75,7 @@ TEST(ParseJson, KeepsOrderAndNumberKinds) {
 // the value or the text must be the exact parser's.
 TEST(ParseReply, NumberKindsAndFallbacks) {
     using Kind = JsonNode::Kind;
-    const struct {
-        const char* text;
-        Kind kind;
-        double number;
-    } cases[] = {
+    const std::tuple<const char*, Kind, double> cases[] = {
         {"18446744073709551615", Kind::number_unsigned, 18446744073709551615.0},
         {"18446744073709551616", Kind::number_float, 18446744073709551616.0},
         {"-9223372036854775808", Kind::number_integer, -9223372036854775808.0},
@@ -89,12 +85,12 @@ TEST(ParseReply, NumberKindsAndFallbacks) {
         {"1e-400", Kind::number_float, 0.0},
         {"-1e-400", Kind::number_float, -0.0},
     };
-    for (const auto& c : cases) {
-        const JsonTreeParse p = parse_reply(c.text);
-        ASSERT_TRUE(p.value) << c.text;
-        EXPECT_EQ(p.value->root().kind(), c.kind) << c.text;
-        EXPECT_EQ(p.value->root().number(), c.number) << c.text;
-        EXPECT_EQ(std::signbit(p.value->root().number()), std::signbit(c.number)) << c.text;
+    for (const auto& [text, kind, number] : cases) {
+        const JsonTreeParse p = parse_reply(text);
+        ASSERT_TRUE(p.value) << text;
+        EXPECT_EQ(p.value->root().kind(), kind) << text;
+        EXPECT_EQ(p.value->root().number(), number) << text;
+        EXPECT_EQ(std::signbit(p.value->root().number()), std::signbit(number)) << text;
     }
     for (const std::string& bad : {std::string("1e400"), std::string(R"(["\udc00"])"), std::string(R"(["\ud800"])"),
                                    std::string("{\"a\":1}\0x", 9), "[\"" + std::string(40, 'a') + "\x1d\"]"}) {
