@@ -14,7 +14,6 @@ TEST(LedgerRender, EveryVariantOfEverySentence) {
     const std::string delivered =
         "report delivered to the orchestrator; this terminal stays visible and idle until the orchestrator accepts it, then moves to standby";
     const std::string recorded = "progress recorded in the workstation ledger";
-    const std::string closing = "acknowledge them with \"tarvolt-ctl ack\" once you have read them";
     // The body, or "fail: {message}".
     const std::tuple<Renderer, const char*, std::string> cases[] = {
         {render_done, R"({"ok":true,"delivered":false})",
@@ -58,8 +57,7 @@ TEST(LedgerRender, EveryVariantOfEverySentence) {
          R"({"ok":true,"reports":[{"reportId":1,"from":"a","at":"t","taskText":null,"issue":null,"text":"x"},
             {"reportId":2,"from":"b","at":"t","text":"line 1\nline 2"}]})",
          "--- report 1 from a at t\n(unavailable: null)\n\n"
-         "--- report 2 from b at t\ntask: undefined\nline 1\nline 2\n\n" +
-             closing},
+         "--- report 2 from b at t\ntask: undefined\nline 1\nline 2\n\nacknowledge them with \"tarvolt-ctl ack\" once you have read them"},
         {render_inbox, R"({"ok":true,"reports":null})", null_length},
         {render_inbox, R"({"ok":true,"reports":"r1"})", "fail: responseBody.reports is not iterable"},
         // Nothing acknowledged: the name lists are not even looked at.
