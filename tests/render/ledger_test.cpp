@@ -9,17 +9,13 @@ namespace {
 
 using tvtest::rendered;
 
-// Each renderer's body, or "fail: {message}".
-void expect_all(std::initializer_list<std::tuple<Renderer, const char*, std::string>> cases) {
-    for (const auto& [render, reply, body] : cases) EXPECT_EQ(rendered(render, reply), body) << reply;
-}
-
-const std::string null_length = "fail: Cannot read properties of null (reading 'length')";
-
-TEST(LedgerRender, FixedSentences) {
+TEST(LedgerRender, EveryVariantOfEverySentence) {
+    const std::string null_length = "fail: Cannot read properties of null (reading 'length')";
     const std::string delivered =
         "report delivered to the orchestrator; this terminal stays visible and idle until the orchestrator accepts it, then moves to standby";
-    expect_all({
+    const std::string recorded = "progress recorded in the workstation ledger";
+    // The body, or "fail: {message}".
+    const std::tuple<Renderer, const char*, std::string> cases[] = {
         {render_done, R"({"ok":true,"delivered":false})",
          "report saved in the workstation ledger, but it did NOT reach the orchestrator terminal; it is waiting in its inbox. This terminal stays visible and idle until the orchestrator accepts it, then moves to standby"},
         // Only the boolean false means the report was not delivered.
@@ -29,12 +25,7 @@ TEST(LedgerRender, FixedSentences) {
         {render_note, R"({"ok":true})", "note recorded in the workstation ledger"},
         {render_artifact, R"({"ok":true,"kind":"image","path":"out/a.png","bytes":1024})",
          "artifact declared: out/a.png (1024 bytes, kind image)"},
-    });
-}
 
-TEST(LedgerRender, ProgressMarcoAndCarriedFields) {
-    const std::string recorded = "progress recorded in the workstation ledger";
-    expect_all({
         {render_progress, R"({"ok":true,"carried":[]})", recorded},
         {render_progress, R"({"ok":true,"carried":"nextStep"})", recorded},
         {render_progress,
@@ -59,20 +50,14 @@ TEST(LedgerRender, ProgressMarcoAndCarriedFields) {
          R"({"ok":true,"marco":{"at":5,"point":"p","uncommitted":"u","uncommittedAt":"5","nextStep":"n",
             "nextStepAt":null,"discarded":"d","discardedAt":5.5}})",
          "marco recorded at 5\npoint: p\nuncommitted: u\nnext step: n\ndiscarded: d (stated at 5.5)"},
-    });
-}
 
-TEST(LedgerRender, InboxAndAck) {
-    const std::string closing = "acknowledge them with \"tarvolt-ctl ack\" once you have read them";
-    expect_all({
         {render_inbox, R"({"ok":true,"reports":[]})", "no unread report"},
         // A null issue still counts; a null task has no line, an absent one prints.
         {render_inbox,
          R"({"ok":true,"reports":[{"reportId":1,"from":"a","at":"t","taskText":null,"issue":null,"text":"x"},
             {"reportId":2,"from":"b","at":"t","text":"line 1\nline 2"}]})",
          "--- report 1 from a at t\n(unavailable: null)\n\n"
-         "--- report 2 from b at t\ntask: undefined\nline 1\nline 2\n\n" +
-             closing},
+         "--- report 2 from b at t\ntask: undefined\nline 1\nline 2\n\nacknowledge them with \"tarvolt-ctl ack\" once you have read them"},
         {render_inbox, R"({"ok":true,"reports":null})", null_length},
         {render_inbox, R"({"ok":true,"reports":"r1"})", "fail: responseBody.reports is not iterable"},
         // Nothing acknowledged: the name lists are not even looked at.
@@ -97,25 +82,19 @@ TEST(LedgerRender, InboxAndAck) {
          null_length},
         {render_ack, R"({"ok":true,"acknowledgedReportIds":["r1"],"closedTerminalNames":{},"keptTerminalNames":7})",
          "fail: responseBody.closedTerminalNames.join is not a function"},
-    });
-}
 
-TEST(LedgerRender, Status) {
-    expect_all({
         // A null field drops its part, an absent one prints "undefined";
         // truthiness, not the boolean true, flags an unread report.
         {render_status,
          R"({"ok":true,"workstationName":"ws","worktreePath":"/w","branchName":"main","headCommit":"abc","panels":[
             {"name":"n","role":"r","terminalStatus":null,"taskText":null,"taskStatus":null,"progressPoint":null,
              "reportUnread":0},
-            {"name":"n","role":"r","terminalStatus":null,"taskText":null,"taskStatus":null,"progressPoint":null,
+            {"name":"n","role":"r","terminalStatus":"s","taskText":"t","taskStatus":"done","progressPoint":"p",
              "reportUnread":"0"},
-            {"name":"n","role":"r","terminalStatus":"s","taskText":"t","taskStatus":"done","progressPoint":"p"},
             {}]})",
          "workstation: ws\nworktree: /w on main at abc\n\npanels:\n"
          "  n  [r]  no process  no task recorded\n"
-         "  n  [r]  no process  no task recorded  REPORT NOT READ\n"
-         "  n  [r]  s  \"t\" [done]\n    marco: p\n"
+         "  n  [r]  s  \"t\" [done]  REPORT NOT READ\n    marco: p\n"
          "  undefined  [undefined]  undefined  \"undefined\" [undefined]\n    marco: undefined"},
         {render_status, R"({"ok":true,"workstationName":"ws","worktreePath":null,"branchName":"b","panels":[]})",
          "workstation: ws\n\npanels:\n  (none)"},
@@ -125,7 +104,8 @@ TEST(LedgerRender, Status) {
          "workstation: undefined\nworktree: /w\n\npanels:\n  (none)"},
         {render_status, R"({"ok":true,"panels":null})", null_length},
         {render_status, R"({"ok":true,"panels":{"name":"api-2"}})", "fail: responseBody.panels is not iterable"},
-    });
+    };
+    for (const auto& [render, reply, body] : cases) EXPECT_EQ(rendered(render, reply), body) << reply;
 }
 
 }  // namespace

@@ -32,8 +32,7 @@ TEST(ValueText, FollowsTheReadersNumberKinds) {
     EXPECT_EQ(join_texts(reply_or_fail("[\"a\",null,3,[1,2],{}]")), "a, null, 3, 1,2, [object Object]");
     EXPECT_EQ(join_texts(reply_or_fail("[]")), "");
     // Only an object's own member is read; anything else holds nothing.
-    const JsonTree list = reply_or_fail("[{\"a\":1}]");
-    EXPECT_EQ(read_property(list, "a"), nullptr);
+    EXPECT_EQ(read_property(reply_or_fail("[{\"a\":1}]"), "a"), nullptr);
     EXPECT_EQ(read_property(nullptr, "a"), nullptr);
 }
 
@@ -42,10 +41,7 @@ TEST(IsTruthy, LikeTheAppsOwnClient) {
         {"null", false}, {"false", false}, {"true", true},  {"0", false},    {"-0", false}, {"0.0", false}, {"2", true},
         {"-1", true},    {"0.5", true},    {"\"\"", false}, {"\"0\"", true}, {"[]", true},  {"{}", true},
     };
-    for (const auto& [json, truthy] : cases) {
-        const JsonTree v = reply_or_fail(json);
-        EXPECT_EQ(is_truthy(&v.root()), truthy) << json;
-    }
+    for (const auto& [json, truthy] : cases) EXPECT_EQ(is_truthy(&reply_or_fail(json).root()), truthy) << json;
     EXPECT_FALSE(is_truthy(nullptr));
 }
 
