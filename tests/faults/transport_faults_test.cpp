@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 #include <regex>
+#include <sstream>
 
 // Linked in only under AddressSanitizer, whose memory is not comparable.
 extern "C" void __asan_init() __attribute__((weak));
@@ -21,22 +22,15 @@ const std::vector<std::string> spawn_args = {"spawn", "--task", "t"};
 const std::string result =
     "subterminal created: api-2 (cli codex, model gpt-5)\nwarning: fs missing\npending: 1 task(s) still running\n";
 
-std::string chunked(const std::string& body) {
-    std::string bytes = "HTTP/1.1 200 OK\r\ntransfer-encoding: chunked\r\nconnection: close\r\n\r\n";
-    for (std::size_t at = 0; at < body.size(); at += 40) {
-        const std::string part = body.substr(at, 40);
-        char size[16];
-        std::snprintf(size, sizeof size, "%zx\r\n", part.size());
-        bytes += size + part + "\r\n";
-    }
-    return bytes + "0\r\n\r\n";
-}
-
 TEST(TransportFaults, EveryCutOfAReplyEndsInASentenceOrTheResult) {
     const std::regex cut_short(
         "tarvolt-ctl: invalid response from the tarvolt: EOF while parsing (a value|an object|a string|a list) at line 1 column [0-9]+\n");
     const std::string with_length = tvtest::json_answer(reply_body).bytes;
-    const std::string with_chunks = chunked(reply_body);
+    std::ostringstream chunks;
+    chunks << "HTTP/1.1 200 OK\r\ntransfer-encoding: chunked\r\nconnection: close\r\n\r\n" << std::hex;
+    for (std::size_t at = 0; at < reply_body.size(); at += 40)
+        chunks << reply_body.substr(at, 40).size() << "\r\n" << reply_body.substr(at, 40) << "\r\n";
+    const std::string with_chunks = chunks.str() + "0\r\n\r\n";
     const struct {
         std::string bytes;
         std::size_t complete_from;  // the shortest cut that holds the whole body
