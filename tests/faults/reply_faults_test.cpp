@@ -27,9 +27,8 @@ TEST(ReplyFaults, NulAndBadUtf8InEveryStringPosition) {
     const std::regex sentence("tarvolt-ctl: [^\n]*\n");
     // Where each member name and string value closes (no quote is escaped).
     std::vector<std::size_t> ends;
-    for (auto at = status_reply.find('"'); at != std::string::npos; at = status_reply.find('"', ends.back() + 1)) {
+    for (auto at = status_reply.find('"'); at != std::string::npos; at = status_reply.find('"', ends.back() + 1))
         ends.push_back(status_reply.find('"', at + 1));
-    }
     ASSERT_EQ(ends.size(), 27u);
 
     const struct {

@@ -80,9 +80,8 @@ FakeApp::FakeApp(Handler handler) : handler_(std::move(handler)) {
     // One connection at a time, as the client sends one request at a time,
     // until the destructor shuts the listening socket.
     acceptor_ = std::thread([this] {
-        for (int fd; (fd = ::accept4(listen_fd_, nullptr, nullptr, SOCK_CLOEXEC)) >= 0 || errno == EINTR;) {
+        for (int fd; (fd = ::accept4(listen_fd_, nullptr, nullptr, SOCK_CLOEXEC)) >= 0 || errno == EINTR;)
             if (fd >= 0) handle(fd);
-        }
     });
 }
 
