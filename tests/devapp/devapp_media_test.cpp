@@ -69,13 +69,11 @@ TEST(DevappImage, PlansNameTheSourcesAskedForAndRefuseWrongNames) {
          "refused: grok-imagine draws with grok-2-image only, not \"gpt-image-1\""},
         {{{"model", "m"}},
          "refused: no image source here draws with the model \"m\"; \"tarvolt-ctl image --list-tools\" shows the sources"},
-        {{{"out", "../x.png"}}, outside + "../x.png\" leads outside it"},
-        {{{"out", "/etc/x.png"}}, outside + "/etc/x.png\" leads outside it"},
-        {{{"out", "outside/x.png"}}, outside + "outside/x.png\" leads outside it"},
-        {{{"out", ".tarvolt/x.png"}}, outside + ".tarvolt/x.png\" leads outside it"},
         {{{"out", "x.jpg"}}, "refused: --out must name a .png file, the kind this source writes: \"x.jpg\""},
     };
     for (const auto& [members, result] : cases) EXPECT_EQ(plan(members), result) << members.dump();
+    for (const std::string out : {"../x.png", "/etc/x.png", "outside/x.png", ".tarvolt/x.png"})
+        EXPECT_EQ(plan({{"out", out}}), outside + out + "\" leads outside it");
     EXPECT_FALSE(std::filesystem::exists("/tmp/x.png"));
 }
 
@@ -104,11 +102,9 @@ TEST(DevappImage, FailingAndStalledSourcesShowTheirRoads) {
     const Json plan = app.ask("image", {{"phase", "plan"}, {"prompt", "a kite"}, {"out", "kite.png"}});
     const Json& attempts = plan["attempts"];
     ASSERT_EQ(attempts.size(), 3u) << plan.dump();
-    EXPECT_EQ(
-        sh(attempts[0]["commandLine"]),
-        (tvtest::RunResult{
-            3, "",
-            "Grok Imagine is out of quota until tomorrow (the stand-in was told to fail it, with --fail grok-imagine)\n"}));
+    const std::string quota =
+        "Grok Imagine is out of quota until tomorrow (the stand-in was told to fail it, with --fail grok-imagine)\n";
+    EXPECT_EQ(sh(attempts[0]["commandLine"]), (tvtest::RunResult{3, "", quota}));
     EXPECT_FALSE(std::filesystem::exists(app.folder + "/kite.png"));
     EXPECT_EQ(attempts[1]["timeoutMs"], 2000);
     EXPECT_NE(attempts[1]["commandLine"].get<std::string>().find(" --stall"), std::string::npos);

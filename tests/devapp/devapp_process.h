@@ -3,10 +3,9 @@
 #pragma once
 
 #include "http_client/control_client.h"
-#include "support/outcome.h"
 #include "support/reply_tree.h"
 #include "support/run_ctl.h"
-#include "values/json.h"
+#include "support/scratch_dir.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -29,9 +28,7 @@ namespace devapptest {
 class Devapp {
 public:
     explicit Devapp(std::vector<std::string> extra = {}) {
-        char pattern[] = "/tmp/devapp-test-XXXXXX";
-        if (::mkdtemp(pattern) == nullptr) throw std::runtime_error("mkdtemp");
-        folder = std::filesystem::canonical(pattern).string();
+        folder = std::filesystem::canonical(scratch_.path()).string();
         std::vector<std::string> argv = {TARVOLT_DEVAPP_PATH, "--dir", folder, "--quiet"};
         argv.insert(argv.end(), extra.begin(), extra.end());
         int out[2];
@@ -57,8 +54,6 @@ public:
 
     ~Devapp() {
         if (pid_ > 0) stop(SIGTERM);
-        std::error_code ec;
-        std::filesystem::remove_all(folder, ec);
     }
 
     Devapp(const Devapp&) = delete;
@@ -112,10 +107,8 @@ public:
     // A connected socket, or -1.
     int connect_raw() const {
         const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_port = htons(port);
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        sockaddr_in addr{
+            .sin_family = AF_INET, .sin_port = htons(port), .sin_addr = {htonl(INADDR_LOOPBACK)}, .sin_zero = {}};
         if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0) return fd;
         ::close(fd);
         return -1;
@@ -159,6 +152,8 @@ public:
     std::string token;
 
 private:
+    inline static int made_ = 0;
+    tvtest::ScratchDir scratch_{"devapp-" + std::to_string(++made_)};
     pid_t pid_ = -1;
 };
 

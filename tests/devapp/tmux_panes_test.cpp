@@ -42,9 +42,8 @@ protected:
     // "<session> <pid>" of the window named so, or empty.
     std::string where(const std::string& window) const {
         std::istringstream lines(tmux({"list-panes", "-a", "-F", "#{window_name} #{session_name} #{pane_pid}"}).out);
-        for (std::string line; std::getline(lines, line);) {
+        for (std::string line; std::getline(lines, line);)
             if (line.starts_with(window + " ")) return line.substr(window.size() + 1);
-        }
         return "";
     }
     std::string spawn(const std::string& cli, const std::string& task) const {

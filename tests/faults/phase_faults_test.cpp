@@ -82,36 +82,28 @@ TEST_F(PhaseFaultsSlow, ImageSteps) {
     const std::string no_job = "OpenRouter the tarvolt started no job for this API";
     const std::string not_reported = "could not report the failed image attempt: ";
     check("image", plan, R"({"ok":true,"status":"failed","detail":"402"})",
-          {
-              {"plan", json("[]"), 1, "unknown tarvolt error", plan_only},
-              {"plan", json(R"({"ok":true,"jobId":"j"})"), 1, "the tarvolt image plan carries no \"attempts\"",
-               plan_only},
-              {"plan", cut_short, 1, eof, plan_only},
-              {"plan", reset, 1, reset_text, plan_only},
-              {"api-start", json(plan), 0, no_job, fell_back},
-              {"api-start", json(R"({"ok":true,"jobId":7})"), 0, no_job, fell_back},
-              {"api-start", reset, 0, "OpenRouter " + reset_text, fell_back},
-              {"api-poll", json("[1]"), 0, "OpenRouter unknown tarvolt error", polled},
-              {"api-poll", cut_short, 0, "OpenRouter " + eof, polled},
-              {"failure", reset, 0, not_reported + reset_text, polled},
-              {"failure", json(R"({"ok":"yes","attempts":[]})"), 0, not_reported + "unknown tarvolt error", polled},
-              {"record", cut_short, 0, "the image was generated but not recorded: " + eof, polled},
-          });
+          {{"plan", json("[]"), 1, "unknown tarvolt error", plan_only},
+           {"plan", json(R"({"ok":true,"jobId":"j"})"), 1, "the tarvolt image plan carries no \"attempts\"", plan_only},
+           {"plan", cut_short, 1, eof, plan_only},
+           {"plan", reset, 1, reset_text, plan_only},
+           {"api-start", json(plan), 0, no_job, fell_back},
+           {"api-start", json(R"({"ok":true,"jobId":7})"), 0, no_job, fell_back},
+           {"api-start", reset, 0, "OpenRouter " + reset_text, fell_back},
+           {"api-poll", json("[1]"), 0, "OpenRouter unknown tarvolt error", polled},
+           {"api-poll", cut_short, 0, "OpenRouter " + eof, polled},
+           {"failure", reset, 0, not_reported + reset_text, polled},
+           {"failure", json(R"({"ok":"yes","attempts":[]})"), 0, not_reported + "unknown tarvolt error", polled},
+           {"record", cut_short, 0, "the image was generated but not recorded: " + eof, polled}});
 }
 
 TEST_F(PhaseFaultsSlow, VideoSteps) {
     const std::string plan = R"({"ok":true,"outputPath":")" + path_ + R"(","registeredApiCount":1,"attempts":[
         {"kind":"api","apiId":"a1","apiName":"Sora","timeoutMs":60000,"pollIntervalMs":0}]})";
+    const std::vector<std::string> recorded = {"plan", "api-start", "api-poll", "record"};
     check("video", plan, R"({"ok":true,"status":"succeeded"})",
-          {
-              {"api-start", json("7"), 1, "Sora unknown tarvolt error", {"plan", "api-start", "failure"}},
-              {"api-poll", reset, 1, "Sora " + reset_text, {"plan", "api-start", "api-poll", "failure"}},
-              {"record",
-               json("[]"),
-               0,
-               "the video was generated but not recorded: unknown tarvolt error",
-               {"plan", "api-start", "api-poll", "record"}},
-          });
+          {{"api-start", json("7"), 1, "Sora unknown tarvolt error", {"plan", "api-start", "failure"}},
+           {"api-poll", reset, 1, "Sora " + reset_text, {"plan", "api-start", "api-poll", "failure"}},
+           {"record", json("[]"), 0, "the video was generated but not recorded: unknown tarvolt error", recorded}});
 }
 
 // Answers without a status of the agreed kind, such as those meant for

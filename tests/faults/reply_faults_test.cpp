@@ -27,9 +27,8 @@ TEST(ReplyFaults, NulAndBadUtf8InEveryStringPosition) {
     const std::regex sentence("tarvolt-ctl: [^\n]*\n");
     // Where each member name and string value closes (no quote is escaped).
     std::vector<std::size_t> ends;
-    for (auto at = status_reply.find('"'); at != std::string::npos; at = status_reply.find('"', ends.back() + 1)) {
+    for (auto at = status_reply.find('"'); at != std::string::npos; at = status_reply.find('"', ends.back() + 1))
         ends.push_back(status_reply.find('"', at + 1));
-    }
     ASSERT_EQ(ends.size(), 27u);
 
     const struct {
@@ -46,18 +45,15 @@ TEST(ReplyFaults, NulAndBadUtf8InEveryStringPosition) {
         {"\\udc00x", "", ""},
     };
     for (const std::size_t end : ends) {
-        const auto with = [&](const std::string& bytes) {
-            return status_reply.substr(0, end) + bytes + status_reply.substr(end);
-        };
         for (const auto& f : faults) {
             const std::string where = "at " + std::to_string(end) + " fault " + testing::PrintToString(f.fault);
-            const tvtest::RunResult r = run_status(with(f.fault));
+            const tvtest::RunResult r = run_status(std::string(status_reply).insert(end, f.fault));
             if (f.same_as.empty()) {
                 EXPECT_TRUE(r.status == 1 && r.out.empty() && std::regex_match(r.err, refused))
                     << where << ": " << testing::PrintToString(r);
                 continue;
             }
-            const tvtest::RunResult same = run_status(with(f.same_as));
+            const tvtest::RunResult same = run_status(std::string(status_reply).insert(end, f.same_as));
             EXPECT_EQ(r, (tvtest::RunResult{same.status, replaced(same.out, "~", f.same_back),
                                             replaced(same.err, "~", f.same_back)}))
                 << where;

@@ -26,6 +26,7 @@ struct ToolRow {
 TEST(ToolFaultsSlow, JudgedByExitAndFileOnly) {
     tvtest::ScratchDir scratch("tool-faults");
     const std::string out = (scratch / "kite.png").string();
+    const std::string quoted = "'" + out + "'";
     tvtest::ScratchDir elsewhere("tool-faults-elsewhere");
     const std::string victim = (elsewhere / "victim").string();
     const std::string no_file = "exited cleanly but wrote no file at " + out + "; the tool printed nothing on stderr";
@@ -54,11 +55,9 @@ TEST(ToolFaultsSlow, JudgedByExitAndFileOnly) {
         "tarvolt-ctl: [1/1] generating with local tool Codex, model m, up to 1 min; writing " + out + "\n";
     for (const ToolRow& row : rows) {
         (void)!std::system(("rm -rf '" + scratch.path().string() + "'/*").c_str());
-        const auto with_path = [&](const std::string& text) {
-            return tvtest::replaced(text, "{out}", "'" + out + "'");
-        };
-        ASSERT_EQ(std::system(with_path(row.setup).c_str()), 0) << row.fault;
-        tvtest::FakeApp app(tvtest::plan_then_ok(tvtest::tool_plan(out, with_path(row.command_line), row.timeout_ms)));
+        ASSERT_EQ(std::system(tvtest::replaced(row.setup, "{out}", quoted).c_str()), 0) << row.fault;
+        const std::string command_line = tvtest::replaced(row.command_line, "{out}", quoted);
+        tvtest::FakeApp app(tvtest::plan_then_ok(tvtest::tool_plan(out, command_line, row.timeout_ms)));
         tvtest::RunCost cost;
         const auto r = tvtest::run_ctl({"image", "--prompt", "kite"}, tvtest::pane_env(app.port()), {.cost = &cost});
         if (row.reason.empty()) {

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 #include <regex>
+#include <sstream>
 
 // Linked in only under AddressSanitizer, whose memory is not comparable.
 extern "C" void __asan_init() __attribute__((weak));
@@ -17,26 +18,19 @@ using namespace std::chrono_literals;
 
 const std::string reply_body = R"({"ok":true,"terminalName":"api-2","cliId":"codex","model":"gpt-5",)"
                                R"("mcpWarnings":["fs missing"],"pending":{"runningTasks":1}})";
+const std::string with_length = tvtest::json_answer(reply_body).bytes;
 const std::vector<std::string> spawn_args = {"spawn", "--task", "t"};
 const std::string result =
     "subterminal created: api-2 (cli codex, model gpt-5)\nwarning: fs missing\npending: 1 task(s) still running\n";
 
-std::string chunked(const std::string& body) {
-    std::string bytes = "HTTP/1.1 200 OK\r\ntransfer-encoding: chunked\r\nconnection: close\r\n\r\n";
-    for (std::size_t at = 0; at < body.size(); at += 40) {
-        const std::string part = body.substr(at, 40);
-        char size[16];
-        std::snprintf(size, sizeof size, "%zx\r\n", part.size());
-        bytes += size + part + "\r\n";
-    }
-    return bytes + "0\r\n\r\n";
-}
-
 TEST(TransportFaults, EveryCutOfAReplyEndsInASentenceOrTheResult) {
     const std::regex cut_short(
         "tarvolt-ctl: invalid response from the tarvolt: EOF while parsing (a value|an object|a string|a list) at line 1 column [0-9]+\n");
-    const std::string with_length = tvtest::json_answer(reply_body).bytes;
-    const std::string with_chunks = chunked(reply_body);
+    std::ostringstream chunks;
+    chunks << "HTTP/1.1 200 OK\r\ntransfer-encoding: chunked\r\nconnection: close\r\n\r\n" << std::hex;
+    for (std::size_t at = 0, n = 1; at < reply_body.size(); at += n, n = 40)  // a chunk of one byte first
+        chunks << reply_body.substr(at, n).size() << "\r\n" << reply_body.substr(at, n) << "\r\n";
+    const std::string with_chunks = chunks.str() + "0\r\n\r\n";
     const struct {
         std::string bytes;
         std::size_t complete_from;  // the shortest cut that holds the whole body
@@ -58,10 +52,9 @@ TEST(TransportFaults, EveryCutOfAReplyEndsInASentenceOrTheResult) {
 }
 
 TEST(TransportFaults, AResetIsATransportErrorWhereverItComes) {
-    const std::string bytes = tvtest::json_answer(reply_body).bytes;
-    const std::size_t head = bytes.find("\r\n\r\n") + 4;
-    for (const std::size_t cut : {std::size_t{0}, head / 2, head, head + 20, bytes.size()}) {
-        tvtest::FakeApp app({tvtest::Answer{.bytes = bytes.substr(0, cut), .reset = true}});
+    const std::size_t head = with_length.find("\r\n\r\n") + 4;
+    for (const std::size_t cut : {std::size_t{0}, head / 2, head, head + 20, with_length.size()}) {
+        tvtest::FakeApp app({tvtest::Answer{.bytes = with_length.substr(0, cut), .reset = true}});
         EXPECT_EQ(tvtest::run_ctl(spawn_args, tvtest::pane_env(app.port())),
                   tvtest::refused("could not talk to the tarvolt on port " + std::to_string(app.port()) +
                                   ": Connection reset by peer (os error 104)"))
@@ -71,10 +64,9 @@ TEST(TransportFaults, AResetIsATransportErrorWhereverItComes) {
 
 // The 10 s limit holds for each read, not for the whole reply.
 TEST(TransportFaultsSlow, ADrippingReplyLongerThanTheLimitArrivesWhole) {
-    const std::string bytes = tvtest::json_answer(reply_body).bytes;
-    const auto gap = 10'500ms / bytes.size() + 1ms;
+    const auto gap = 10'500ms / with_length.size() + 1ms;
     ASSERT_LE(gap, 100ms);
-    tvtest::FakeApp app({tvtest::Answer{.bytes = bytes, .drip = gap}});
+    tvtest::FakeApp app({tvtest::Answer{.bytes = with_length, .drip = gap}});
     tvtest::RunCost cost;
     EXPECT_EQ(tvtest::run_ctl(spawn_args, tvtest::pane_env(app.port()), {.cost = &cost}), tvtest::printed(result));
     EXPECT_GT(cost.elapsed, 10s);

@@ -80,9 +80,8 @@ FakeApp::FakeApp(Handler handler) : handler_(std::move(handler)) {
     // One connection at a time, as the client sends one request at a time,
     // until the destructor shuts the listening socket.
     acceptor_ = std::thread([this] {
-        for (int fd; (fd = ::accept4(listen_fd_, nullptr, nullptr, SOCK_CLOEXEC)) >= 0 || errno == EINTR;) {
+        for (int fd; (fd = ::accept4(listen_fd_, nullptr, nullptr, SOCK_CLOEXEC)) >= 0 || errno == EINTR;)
             if (fd >= 0) handle(fd);
-        }
     });
 }
 
@@ -105,10 +104,10 @@ void FakeApp::handle(int fd) {
         requests_.push_back(request);
         answer = handler_(request);
     }
-    if (answer.drip.count() == 0) write_all(fd, answer.bytes);
-    for (std::size_t i = 0; answer.drip.count() > 0 && i < answer.bytes.size(); ++i) {
+    const std::size_t step = answer.drip.count() > 0 ? 1 : answer.bytes.size();
+    for (std::size_t i = 0; i < answer.bytes.size(); i += step) {
         std::this_thread::sleep_for(answer.drip);
-        if (!write_all(fd, std::string_view(answer.bytes).substr(i, 1))) break;
+        if (!write_all(fd, std::string_view(answer.bytes).substr(i, step))) break;
     }
     if (answer.hold_open) {
         pollfd p{fd, POLLIN, 0};

@@ -28,9 +28,8 @@ inline tv::JsonTree reply_or_fail(std::string_view json_text) {
 
 // The text with every `from` in it replaced by `to`.
 inline std::string replaced(std::string text, std::string_view from, std::string_view to) {
-    for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+    for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
         text.replace(at, from.size(), to);
-    }
     return text;
 }
 

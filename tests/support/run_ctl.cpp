@@ -81,9 +81,8 @@ RunResult run(std::vector<std::string> argv, const std::vector<std::string>& env
     const auto [err, err_reader] = sink(options.err);
     const auto start = Clock::now();
     const pid_t pid = spawn({std::move(argv), env, out, err});
-    for (const int fd : {out, err}) {
+    for (const int fd : {out, err})
         if (fd >= 0) ::close(fd);
-    }
     const int exited = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
     if (exited < 0) throw std::runtime_error("pidfd_open");
 
@@ -117,9 +116,8 @@ RunResult run(std::vector<std::string> argv, const std::vector<std::string>& env
             }
         }
     }
-    for (const pollfd& p : fds) {
+    for (const pollfd& p : fds)
         if (p.fd >= 0) ::close(p.fd);
-    }
     rusage usage{};
     result.status = wait_exit(pid, &usage);
     if (options.cost) *options.cost = {usage.ru_maxrss, Clock::now() - start};

@@ -40,12 +40,9 @@ pid_t spawn(const Spawn& what);
 // The exit status, or 128 + signal; `usage` receives the child's resources.
 int wait_exit(pid_t pid, rusage* usage = nullptr);
 
-enum class Sink {
-    pipe,         // read by this test
-    closed,       // the descriptor is not open at all
-    full,         // the null device that is always full
-    reader_gone,  // a pipe whose reading end is closed
-};
+// A pipe read by this test, a descriptor not open at all, /dev/full, or a
+// pipe whose reading end is closed.
+enum class Sink { pipe, closed, full, reader_gone };
 
 struct RunCost {
     long max_rss_kb = 0;  // of the child and the children it waited for
