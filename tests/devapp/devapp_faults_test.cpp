@@ -157,7 +157,7 @@ TEST(DevappFaultsSlow, SilentAndDrippingConnectionsDoNotKeepACallWaiting) {
         std::vector<int> held;
         for (int i = 0; i < connections; ++i) held.push_back(app.connect_raw());
         std::atomic<bool> done{false};
-        std::thread dripper([&] {
+        std::thread dripper([&, drip = drip] {
             for (int line = 0; drip && !done; ++line) {
                 for (const int fd : held) {
                     const std::string text =
