@@ -140,7 +140,8 @@ TEST(DevappFaults, PanesWritingAtOnceKeepTheJournalWhole) {
     }
     EXPECT_EQ(lines, panes + 2 * panes * notes);
     EXPECT_EQ(texts.size(), static_cast<std::size_t>(panes * notes));
-    for (const auto& panel : app.ask("status")["panels"]) {
+    const Json status = app.ask("status");
+    for (const auto& panel : status["panels"]) {
         if (panel["role"] == "subagent") {
             EXPECT_EQ(panel["progressPoint"], panel["name"].get<std::string>() + " at 24");
         }
