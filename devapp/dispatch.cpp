@@ -3,6 +3,7 @@
 #include "commands.h"
 #include "refusal.h"
 #include "request_members.h"
+#include "values/join.h"
 
 #include <array>
 #include <exception>
@@ -45,7 +46,8 @@ constexpr auto rows = std::to_array<Row>({
 
 std::string known_commands() {
     std::string out;
-    for (const auto& r : rows) out += (out.empty() ? "" : ", ") + std::string(r.name);
+    tv::Joiner names(out, ", ");
+    for (const auto& r : rows) names.add(r.name);
     return out;
 }
 

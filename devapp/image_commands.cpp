@@ -6,6 +6,7 @@
 #include "refusal.h"
 #include "request_members.h"
 #include "shell_quote.h"
+#include "values/join.h"
 
 namespace devapp {
 namespace {
@@ -32,11 +33,7 @@ tv::Json sources(const Workstation&) {
     return {{"sources", list}};
 }
 
-std::string joined_models(const NameList& models) {
-    std::string out;
-    for (const auto m : models) out += (out.empty() ? "" : ", ") + std::string(m);
-    return out;
-}
+std::string joined_models(const NameList& models) { return tv::join(models, ", "); }
 
 // The model a named source draws with: its default, or the one asked for
 // when it offers it.

@@ -1,6 +1,7 @@
 #include "options.h"
 
 #include "catalog.h"
+#include "values/join.h"
 
 #include <algorithm>
 #include <charconv>
@@ -92,7 +93,8 @@ void take_pane_option(ServeOptions& o, const std::string& a, const std::string& 
         const std::string id = v.substr(0, eq);
         if (eq == std::string::npos || find_cli(id) == nullptr) {
             std::string ids;
-            for (const auto& c : cli_table()) ids += (ids.empty() ? "" : ", ") + std::string(c.id);
+            tv::Joiner id_list(ids, ", ");
+            for (const auto& c : cli_table()) id_list.add(c.id);
             error = "--cli-command takes <id>=<command> with a CLI id (" + ids + ")";
         } else {
             o.cli_commands[id] = v.substr(eq + 1);

@@ -1,5 +1,7 @@
 #include "completions.h"
 
+#include "values/join.h"
+
 namespace docgen {
 namespace {
 
@@ -8,20 +10,14 @@ std::string form_of(const OptionModel& option) {
     if (!option.takes_value) return form;
     form += '=';
     if (option.path) return form + '@';
-    for (std::size_t i = 0; i < option.choices.size(); ++i) form += (i ? "|" : "") + option.choices[i];
-    return form;
+    return form + tv::join(option.choices, "|");
 }
 
 std::string forms_of(const CommandModel& command) {
     std::string forms;
-    for (const OptionModel& option : command.options) forms += (forms.empty() ? "" : " ") + form_of(option);
+    tv::Joiner list(forms, " ");
+    for (const OptionModel& option : command.options) list.add(form_of(option));
     return forms;
-}
-
-std::string words_line() {
-    std::string line;
-    for (const std::string& word : first_words()) line += (line.empty() ? "" : " ") + word;
-    return line;
 }
 
 constexpr std::string_view generated = ", generated from its command table; do not edit.\n";
@@ -145,34 +141,55 @@ end
 complete -c tarvolt-ctl -f -a '(__tarvolt_ctl_offers)'
 )sh";
 
+// How one shell spells the same script: a header, the first words, then a
+// lookup from command name to its option forms.
+struct ShellSyntax {
+    std::string_view header;
+    std::string_view first_words;  // up to the opening quote
+    std::string_view open;
+    std::string_view before_name, before_forms, after_forms;  // one entry
+    std::string_view close;
+    std::string_view body;
+};
+
+std::string completion(const ShellSyntax& shell, const std::vector<CommandModel>& commands) {
+    std::string out(shell.header);
+    out += generated;
+    out += shell.first_words;
+    out += tv::join(first_words(), " ") + "'\n";
+    out += shell.open;
+    for (const CommandModel& command : commands) {
+        out += shell.before_name;
+        out += command.name;
+        out += shell.before_forms;
+        out += forms_of(command);
+        out += shell.after_forms;
+    }
+    out += shell.close;
+    out += shell.body;
+    return out;
+}
+
 }  // namespace
 
 std::string bash_completion(const std::vector<CommandModel>& commands) {
-    std::string out = "# bash completion for tarvolt-ctl" + std::string(generated);
-    out += "_tarvolt_ctl_first='" + words_line() + "'\n";
-    out += "_tarvolt_ctl_forms() {\n    case $1 in\n";
-    for (const CommandModel& command : commands) {
-        out += "    " + command.name + ") echo '" + forms_of(command) + "' ;;\n";
-    }
-    return out + "    esac\n}\n" + std::string(bash_body);
+    return completion(
+        {"# bash completion for tarvolt-ctl", "_tarvolt_ctl_first='", "_tarvolt_ctl_forms() {\n    case $1 in\n",
+         "    ", ") echo '", "' ;;\n", "    esac\n}\n", bash_body},
+        commands);
 }
 
 std::string zsh_completion(const std::vector<CommandModel>& commands) {
-    std::string out = "#compdef tarvolt-ctl\n# zsh completion for tarvolt-ctl" + std::string(generated);
-    out += "local _tarvolt_ctl_first='" + words_line() + "'\n";
-    out += "local -A _tarvolt_ctl_forms=(\n";
-    for (const CommandModel& command : commands) out += "    " + command.name + " '" + forms_of(command) + "'\n";
-    return out + ")\n" + std::string(zsh_body);
+    return completion({"#compdef tarvolt-ctl\n# zsh completion for tarvolt-ctl", "local _tarvolt_ctl_first='",
+                       "local -A _tarvolt_ctl_forms=(\n", "    ", " '", "'\n", ")\n", zsh_body},
+                      commands);
 }
 
 std::string fish_completion(const std::vector<CommandModel>& commands) {
-    std::string out = "# fish completion for tarvolt-ctl" + std::string(generated);
-    out += "set -g __tarvolt_ctl_first '" + words_line() + "'\n";
-    out += "function __tarvolt_ctl_forms\n    switch $argv[1]\n";
-    for (const CommandModel& command : commands) {
-        out += "        case " + command.name + "\n            echo '" + forms_of(command) + "'\n";
-    }
-    return out + "    end\nend\n" + std::string(fish_body);
+    return completion({"# fish completion for tarvolt-ctl", "set -g __tarvolt_ctl_first '",
+                       "function __tarvolt_ctl_forms\n    switch $argv[1]\n", "        case ", "\n            echo '",
+                       "'\n", "    end\nend\n", fish_body},
+                      commands);
 }
 
 }  // namespace docgen

@@ -1,6 +1,7 @@
 #include "man_pages.h"
 
 #include "base/utf8.h"
+#include "values/join.h"
 
 #include <cstdio>
 
@@ -116,17 +117,11 @@ std::string verbatim(const std::vector<std::string>& lines) {
     return out + ".fi\n";
 }
 
-std::string join(const std::vector<std::string>& words, std::string_view separator) {
-    std::string out;
-    for (const std::string& word : words) out += (out.empty() ? "" : std::string(separator)) + word;
-    return out;
-}
-
 std::string option_text(const OptionModel& option) {
     if (!option.takes_value) return "A flag: it takes no value.";
     std::string text = option.required ? "Required." : "Optional.";
     if (option.path) text += " A path.";
-    if (!option.choices.empty()) text += " One of: " + join(option.choices, ", ") + ".";
+    if (!option.choices.empty()) text += " One of: " + tv::join(option.choices, ", ") + ".";
     return text;
 }
 

@@ -130,10 +130,15 @@ std::size_t scalar_prefix_bytes(std::string_view text, std::size_t count) {
 }
 
 std::string pad_right(std::string_view text, std::size_t width) {
-    std::string out(text);
+    std::string out;
+    append_padded(out, text, width);
+    return out;
+}
+
+void append_padded(std::string& out, std::string_view text, std::size_t width) {
+    out += text;
     const std::size_t have = scalar_count(text);
     if (have < width) out.append(width - have, ' ');
-    return out;
 }
 
 std::string cut_with_ellipsis(std::string_view text, std::size_t limit) {

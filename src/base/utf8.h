@@ -27,6 +27,7 @@ std::size_t scalar_prefix_bytes(std::string_view text, std::size_t count);
 
 // Pads with spaces on the right until the text holds `width` scalar values.
 std::string pad_right(std::string_view text, std::size_t width);
+void append_padded(std::string& out, std::string_view text, std::size_t width);
 
 // Keeps the first `limit` scalar values and appends "… (output truncated)"
 // when the text is longer.

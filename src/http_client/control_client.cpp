@@ -77,8 +77,7 @@ bool reserve_for_body(std::string& received) {
     constexpr std::uint64_t most = std::uint64_t{1} << 31;
     if (length && *length <= most) {
         try {
-            // A few bytes more for the reader's padding after the text.
-            received.reserve(head_end + 4 + static_cast<std::size_t>(*length) + 16);
+            received.reserve(head_end + 4 + static_cast<std::size_t>(*length) + reply_padding);
         } catch (const std::exception&) {
             // Growing as it comes works as well, only slower.
         }

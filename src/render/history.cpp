@@ -30,8 +30,7 @@ void add_task(Joiner& lines, const JsonNode& task) {
     const JsonNode& models = counted_list(&task, "models", "responseBody history models are not iterable");
     std::string& model_line = append_label(lines.next(), task_indent, "modelos");
     if (models.empty()) model_line += "—";
-    Joiner names(model_line, ", ");
-    for (const JsonNode& model : models) append_value_text(names.next(), &model);
+    append_joined_texts(model_line, models);
     append_task_cost(append_label(lines.next(), task_indent, "custo"), read_property(task, "costUsd"));
     const JsonNode& commits = counted_list(&task, "commits", "responseBody history commits are not iterable");
     std::string& commit_head = append_label(lines.next(), task_indent, "commits");

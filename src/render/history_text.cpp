@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <limits>
+#include <utility>
 
 namespace tv {
 namespace {
@@ -138,34 +139,31 @@ void append_cost(std::string& out, Value cost, Value unpriced_count) {
 
 std::string& append_label(std::string& out, std::string_view indent, std::string_view label) {
     out += indent;
-    out += label;
-    constexpr std::size_t width = 16;
-    const std::size_t have = scalar_count(label);
-    if (have < width) out.append(width - have, ' ');
+    append_padded(out, label, 16);
     return out;
 }
 
 void append_tokens(std::string& out, Value holder) {
-    append_grouped_integer(out, read_property(holder, "totalTokens"));
-    out += " (entrada ";
-    append_grouped_integer(out, read_property(holder, "inputTokens"));
-    out += ", cache ";
-    append_grouped_integer(out, read_property(holder, "cachedInputTokens"));
-    out += ", saída ";
-    append_grouped_integer(out, read_property(holder, "outputTokens"));
-    out += ')';
+    constexpr std::pair<std::string_view, std::string_view> parts[] = {{"totalTokens", " (entrada "},
+                                                                       {"inputTokens", ", cache "},
+                                                                       {"cachedInputTokens", ", saída "},
+                                                                       {"outputTokens", ")"}};
+    for (const auto& [key, after] : parts) {
+        append_grouped_integer(out, read_property(holder, key));
+        out += after;
+    }
 }
 
 void add_totals_lines(Joiner& lines, Value totals) {
+    constexpr std::pair<std::string_view, std::string_view> counts[] = {{"taskCount", " tarefa(s) | "},
+                                                                        {"agentCount", " agente(s) | "},
+                                                                        {"modelCount", " modelo(s) | "},
+                                                                        {"commitCount", " commit(s)"}};
     std::string& run = append_label(lines.next(), "  ", "execução");
-    append_value_text(run, read_property(totals, "taskCount"));
-    run += " tarefa(s) | ";
-    append_value_text(run, read_property(totals, "agentCount"));
-    run += " agente(s) | ";
-    append_value_text(run, read_property(totals, "modelCount"));
-    run += " modelo(s) | ";
-    append_value_text(run, read_property(totals, "commitCount"));
-    run += " commit(s)";
+    for (const auto& [key, after] : counts) {
+        append_value_text(run, read_property(totals, key));
+        run += after;
+    }
     append_tokens(append_label(lines.next(), "  ", "tokens"), totals);
     append_duration(append_label(lines.next(), "  ", "tempo total"), read_property(totals, "elapsedSeconds"));
     append_cost(append_label(lines.next(), "  ", "custo"), read_property(totals, "costUsd"),

@@ -193,6 +193,9 @@ struct JsonTreeParse {
 // with the rules and error texts of parse_json, which it falls back to when
 // its own fast reader refuses the text.
 JsonTreeParse parse_reply(std::string bytes, std::size_t offset, std::size_t length);
+// Bytes parse_reply appends after the text for its reader; `bytes` with this
+// much room to spare is not copied.
+inline constexpr std::size_t reply_padding = 16;
 inline JsonTreeParse parse_reply(std::string_view text) { return parse_reply(std::string(text), 0, text.size()); }
 
 // The fast reader alone: nothing when it refuses the text (the differential

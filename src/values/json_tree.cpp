@@ -314,12 +314,12 @@ bool has_late_control_byte(std::string_view text) {
 
 // The reader stops at the first NUL; its string scan reads on to the end of
 // the aligned 16 bytes that hold it.
-constexpr std::size_t padding = 16;
+static_assert(reply_padding >= 16);
 
 // `bytes` with the text [offset, offset + length) followed by the padding.
 std::string_view padded(std::string& bytes, std::size_t offset, std::size_t length) {
     bytes.resize(offset + length);
-    bytes.append(padding, '\0');
+    bytes.append(reply_padding, '\0');
     return std::string_view(bytes.data() + offset, length);
 }
 

@@ -61,9 +61,13 @@ void append_value_text(std::string& out, Value v) {
 
 std::string join_texts(const JsonNode& array) {
     std::string out;
+    append_joined_texts(out, array);
+    return out;
+}
+
+void append_joined_texts(std::string& out, const JsonNode& array) {
     Joiner elements(out, ", ");
     for (const auto& element : array) append_text(elements.next(), element);
-    return out;
 }
 
 bool number_value(Value v, double& out) {

@@ -23,6 +23,7 @@ void append_value_text(std::string& out, Value v);
 
 // value_text of each element joined with ", ".
 std::string join_texts(const JsonNode& array);
+void append_joined_texts(std::string& out, const JsonNode& array);
 
 bool is_truthy(Value v);
 
