@@ -5,6 +5,7 @@
 #include "guarded_server.h"
 #include "hex_text.h"
 #include "shell_quote.h"
+#include "temp_root.h"
 #include "tmux_panes.h"
 #include "workstation.h"
 
@@ -54,9 +55,7 @@ std::string workstation_folder(const std::optional<std::string>& wanted) {
         fs::create_directories(*wanted);
         folder = fs::canonical(*wanted);
     } else {
-        const char* tmp = std::getenv("TMPDIR");
-        std::string pattern =
-            std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/tarvolt-workstation-XXXXXX";
+        std::string pattern = temp_root() + "/tarvolt-workstation-XXXXXX";
         if (::mkdtemp(pattern.data()) == nullptr) {
             throw std::runtime_error("could not make a workstation folder from " + pattern + ": " +
                                      std::strerror(errno));

@@ -3,6 +3,7 @@
 #include "child_run.h"
 #include "refusal.h"
 #include "shell_quote.h"
+#include "temp_root.h"
 #include "workstation.h"
 
 #include <stdlib.h>
@@ -35,8 +36,7 @@ public:
     explicit TmuxPanes(TmuxSetup setup) : setup_(std::move(setup)), hidden_(setup_.session + "-standby") {}
 
     std::string start(int port, const std::string& token) override {
-        const char* tmp = std::getenv("TMPDIR");
-        std::string pattern = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/tarvolt-tmux-XXXXXX";
+        std::string pattern = temp_root() + "/tarvolt-tmux-XXXXXX";
         if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("could not make a folder for tmux's socket");
         dir_ = pattern;
         socket_ = dir_ + "/socket";
