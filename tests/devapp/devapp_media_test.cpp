@@ -1,7 +1,5 @@
-// Image and video through the stand-in's endpoint, posted directly as the
-// client's image and video commands post them, for what the demo's default
-// session does not show: named sources, the drawing tool's quoting, API jobs
-// and their polls, and the switches that make sources fail or stall.
+// Image and video through the stand-in's endpoint, posted as the client posts
+// them, for what the demo's default session does not show.
 #include "devapp/devapp_process.h"
 
 #include <gtest/gtest.h>
@@ -119,7 +117,6 @@ TEST(DevappImage, FailingAndStalledSourcesShowTheirRoads) {
     stalled.replies(R"~(
 {"command":"image","from":"orchestrator","phase":"plan","prompt":"a kite","api":"sim-image","out":"kite.png"} => {"ok":true,"attempts":[{"kind":"api","timeoutMs":0,"apiId":"sim-image","apiName":"Simulated Image API","model":"devapp/painter-1"}],"outputPath":"{folder}/kite.png","registeredApiCount":1,"pending":"0/0"}
 {"command":"image","from":"orchestrator","phase":"api-start","api":"sim-image","prompt":"a kite","path":"{folder}/kite.png"} => {"ok":true,"jobId":"img-1","pending":"0/0"}
-{"command":"image","from":"orchestrator","phase":"api-poll","jobId":"img-1"} => {"ok":true,"status":"running","progress":"queued at the provider, not started yet","pending":"0/0"}
 {"command":"image","from":"orchestrator","phase":"api-poll","jobId":"img-1"} => {"ok":true,"status":"running","progress":"queued at the provider, not started yet","pending":"0/0"}
 {"command":"image","from":"orchestrator","phase":"api-poll","jobId":"img-1"} => {"ok":true,"status":"running","progress":"queued at the provider, not started yet","pending":"0/0"}
 )~");

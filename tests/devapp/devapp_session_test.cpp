@@ -1,8 +1,5 @@
 // The stand-in's workstation beyond the demo's session, asked directly (the
-// client's sentences for these replies are its renderers' to pin): panes
-// going to standby and back, routing, reports whose work did not reach the
-// worktree, the marco's carry-over, the orchestrator's own commands, and the
-// journal.
+// client's sentences for these replies are its renderers' to pin).
 #include "devapp/devapp_process.h"
 
 #include <gtest/gtest.h>
@@ -92,18 +89,13 @@ TEST(DevappSession, SubagentsAreRefusedTheOrchestratorsCommands) {
     app.ask("spawn", {{"task", "fix the api"}});
     const std::string refused =
         R"( is for the orchestrator only, and \"backend-1\" is a subagent; ask the orchestrator with \"tarvolt-ctl send\" or put it in your report"})";
-    app.replies(tvtest::replaced(R"~(
-{"command":"standby","from":"backend-1","terminal":"backend-1"} => {"ok":false,"error":"standby{refused}
-{"command":"resume","from":"backend-1","terminal":"backend-1"} => {"ok":false,"error":"resume{refused}
-{"command":"close","from":"backend-1","terminal":"backend-1"} => {"ok":false,"error":"close{refused}
-{"command":"merge","from":"backend-1"} => {"ok":false,"error":"merge{refused}
-{"command":"request","from":"backend-1","summary":"more"} => {"ok":false,"error":"request{refused}
-{"command":"install-skill","from":"backend-1","id":"a-b","name":"n","description":"d","content":"i"} => {"ok":false,"error":"install-skill{refused}
-# Refused, they changed nothing; the orchestrator may.
-{"command":"list","from":"orchestrator"} => {"ok":true,"terminals":[{"name":"orchestrator","role":"orchestrator","status":"running","cliId":"codex","model":"gpt-5-codex","effort":"high"},{"name":"backend-1","role":"subagent","status":"running","cliId":"codex","model":"gpt-5-codex","effort":"high","category":"backend"}],"pending":"0/1"}
+    // Refused before any member is read, so nothing changed.
+    for (const std::string command : {"standby", "resume", "close", "merge", "request", "install-skill"})
+        EXPECT_EQ(tv::to_compact_text(app.ask(command, tv::Json::object(), "backend-1")),
+                  R"({"ok":false,"error":")" + command + refused);
+    app.replies(R"~(
 {"command":"install-skill","from":"orchestrator","id":"a-b","name":"n","description":"d","content":"i"} => {"ok":true,"skillId":"a-b","skillName":"n","pending":"0/1"}
-)~",
-                                 "{refused}", refused));
+)~");
 }
 
 TEST(DevappSession, HistoryOwnsUpToTasksWithoutAPrice) {

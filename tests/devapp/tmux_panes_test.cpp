@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 #include <chrono>
 #include <filesystem>
-#include <functional>
 #include <sstream>
 #include <thread>
 
@@ -16,7 +15,7 @@ using devapptest::Devapp;
 const std::string agent =
     (std::filesystem::path(__FILE__).parent_path() / "../../devapp/demo_agent.sh").lexically_normal().string();
 
-bool eventually(const std::function<bool()>& test) {
+bool eventually(const auto& test) {
     for (int i = 0; i < 200; ++i) {
         if (test()) return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(25));
@@ -54,8 +53,6 @@ protected:
 TEST_F(TmuxPanes, AgentReportsByItselfAndItsAcceptanceEndsTheWindow) {
     const std::string pane = spawn("codex", "write the login page tests");
     ASSERT_TRUE(eventually([&] { return app.ask("inbox")["reports"].size() == 1; })) << app.ask("status");
-    EXPECT_EQ(tvtest::read_file(app.folder + "/work-" + pane + ".txt"), "write the login page tests\n");
-    EXPECT_EQ(app.ask("status")["panels"][1]["progressPoint"], "wrote work-" + pane + ".txt");
     EXPECT_EQ(app.ask("ack")["closedTerminalNames"][0], pane);
     EXPECT_EQ(where(pane), "");
     EXPECT_NE(where("orchestrator"), "");
@@ -75,10 +72,9 @@ TEST_F(TmuxPanes, SentTextArrivesByteForByte) {
 TEST_F(TmuxPanes, StandbyKeepsTheProcessAndAnExitedCommandIsReported) {
     const std::string pane = spawn("claude", "wait here");
     const std::string before = where(pane);
-    const std::string pid = before.substr(before.find(' '));
+    const std::string session = before.substr(0, before.find(' '));
     ASSERT_EQ(app.ask("standby", {{"terminal", pane}})["ok"], true);
-    EXPECT_NE(where(pane), before);
-    EXPECT_TRUE(where(pane).ends_with(pid));
+    EXPECT_EQ(where(pane), session + "-standby" + before.substr(session.size()));
     ASSERT_EQ(app.ask("resume", {{"terminal", pane}})["ok"], true);
     EXPECT_EQ(where(pane), before);
 
@@ -89,7 +85,6 @@ TEST_F(TmuxPanes, StandbyKeepsTheProcessAndAnExitedCommandIsReported) {
               "the command in \"" + quitter + "\" has exited; its window keeps its last output until it is closed");
     EXPECT_EQ(where(pane), before);
 
-    const std::string session = where(quitter).substr(0, where(quitter).find(' '));
     ASSERT_EQ(tmux({"kill-window", "-t", "=" + session + ":=" + quitter}).status, 0);
     EXPECT_EQ(app.ask("list")["terminals"].size(), 2u) << "a window killed from outside is gone";
 }

@@ -21,11 +21,8 @@ offers() {
         printf "%s\n" "${COMPREPLY[@]}"' _ "$generated/tarvolt-ctl.bash" "$1" ;;
     zsh) zsh -f -c '
         compadd() {
-            while [[ $1 != -- ]]; do shift; done
-            shift
-            local w
-            for w; do [[ $w == "$PREFIX"* ]] && print -r -- $w; done
-            return 0
+            shift $argv[(i)--]
+            print -rl -- ${(M)@:#$PREFIX*}
         }
         _files() { compadd -- "$PREFIX"*(N); }
         fpath=($1 $fpath)

@@ -4,10 +4,8 @@
 set -uo pipefail
 failed=0
 for page; do
-    warnings=$(groff -man -ww -z "$page" 2>&1) || failed=1
-    if [[ -n $warnings ]]; then
-        echo "$page:" >&2
-        echo "$warnings" >&2
+    if ! warnings=$(groff -man -ww -z "$page" 2>&1) || [[ -n $warnings ]]; then
+        printf '%s:\n%s\n' "$page" "$warnings" >&2
         failed=1
     fi
 done

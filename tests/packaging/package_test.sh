@@ -6,6 +6,5 @@ out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 cpack --config "$1/CPackConfig.cmake" -B "$out" >"$out/cpack.log" 2>&1 || { cat "$out/cpack.log" >&2; exit 1; }
 deb=$(echo "$out"/tarvolt-ctl_*.deb)
-dpkg-deb -c "$deb" >"$out/contents"
-grep -q ' \./usr/bin/tarvolt-ctl$' "$out/contents" || { echo "the package holds no tarvolt-ctl" >&2; exit 1; }
+dpkg-deb -c "$deb" | grep ' \./usr/bin/tarvolt-ctl$' >/dev/null || { echo "the package holds no tarvolt-ctl" >&2; exit 1; }
 lintian --fail-on error "$deb"
