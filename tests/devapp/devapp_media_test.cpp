@@ -72,7 +72,6 @@ TEST(DevappImage, PlansNameTheSourcesAskedForAndRefuseWrongNames) {
     for (const auto& [members, result] : cases) EXPECT_EQ(plan(members), result) << members.dump();
     for (const std::string out : {"../x.png", "/etc/x.png", "outside/x.png", ".tarvolt/x.png"})
         EXPECT_EQ(plan({{"out", out}}), outside + out + "\" leads outside it");
-    EXPECT_FALSE(std::filesystem::exists("/tmp/x.png"));
 }
 
 TEST(DevappImage, ApiJobWritesOnlyAPlannedPathAfterItsPolls) {
@@ -91,12 +90,11 @@ TEST(DevappImage, ApiJobWritesOnlyAPlannedPathAfterItsPolls) {
 {"command":"image","from":"orchestrator","phase":"api-poll","jobId":"img-9"} => {"ok":false,"error":"no image job \"img-9\" was started by this app"}
 {"command":"image","from":"orchestrator","phase":"record","path":"/etc/passwd"} => {"ok":false,"error":"the app did not plan the path \"/etc/passwd\""}
 )~");
-    EXPECT_EQ(tvtest::read_file(path).substr(0, 8), "\x89PNG\r\n\x1a\n");
     EXPECT_EQ(app.ask("image", {{"phase", "record"}, {"path", path}})["bytes"], std::filesystem::file_size(path));
 }
 
 TEST(DevappImage, FailingAndStalledSourcesShowTheirRoads) {
-    Devapp app({"--fail", "grok-imagine", "--stall", "codex-image", "--fail", "sim-image"});
+    Devapp app({"--fail", "grok-imagine", "--stall", "codex-image", "--stall", "sim-image", "--fail", "sim-video"});
     const Json plan = app.ask("image", {{"phase", "plan"}, {"prompt", "a kite"}, {"out", "kite.png"}});
     const Json& attempts = plan["attempts"];
     ASSERT_EQ(attempts.size(), 3u) << plan.dump();
@@ -106,19 +104,16 @@ TEST(DevappImage, FailingAndStalledSourcesShowTheirRoads) {
     EXPECT_FALSE(std::filesystem::exists(app.folder + "/kite.png"));
     EXPECT_EQ(attempts[1]["timeoutMs"], 2000);
     EXPECT_NE(attempts[1]["commandLine"].get<std::string>().find(" --stall"), std::string::npos);
+    EXPECT_EQ(attempts[2]["timeoutMs"], 0);
     app.replies(R"~(
 {"command":"image","from":"orchestrator","phase":"api-start","api":"sim-image","prompt":"a kite","path":"{folder}/kite.png"} => {"ok":true,"jobId":"img-1","pending":"0/0"}
-{"command":"image","from":"orchestrator","phase":"api-poll","jobId":"img-1"} => {"ok":true,"status":"failed","detail":"the provider declined this prompt (the stand-in was told to, with --fail sim-image)","pending":"0/0"}
+{"command":"image","from":"orchestrator","phase":"api-poll","jobId":"img-1"} => {"ok":true,"status":"running","progress":"queued at the provider, not started yet","pending":"0/0"}
+{"command":"image","from":"orchestrator","phase":"api-poll","jobId":"img-1"} => {"ok":true,"status":"running","progress":"queued at the provider, not started yet","pending":"0/0"}
+{"command":"video","from":"orchestrator","phase":"plan","prompt":"a kite","api":"sim-video","out":"kite.y4m"} => {"ok":true,"attempts":[{"kind":"api","apiId":"sim-video","apiName":"Simulated Video API","model":"devapp/reel-1","timeoutMs":300000,"pollIntervalMs":1000}],"outputPath":"{folder}/kite.y4m","registeredApiCount":2,"pending":"0/0"}
+{"command":"video","from":"orchestrator","phase":"api-start","api":"sim-video","prompt":"a kite","path":"{folder}/kite.y4m"} => {"ok":true,"jobId":"vid-2","pending":"0/0"}
+{"command":"video","from":"orchestrator","phase":"api-poll","jobId":"vid-2"} => {"ok":true,"status":"failed","detail":"the provider declined this prompt (the stand-in was told to, with --fail sim-video)","pending":"0/0"}
 {"command":"image","from":"orchestrator","phase":"failure","api":"sim-image","detail":"refused the request; …"} => {"ok":true,"pending":"0/0"}
 {"command":"image","from":"orchestrator","phase":"failure","detail":"x"} => {"ok":false,"error":"a failure report names the source that failed, with \"tool\" or \"api\""}
-)~");
-
-    Devapp stalled({"--stall", "sim-image", "--job-polls", "1"});
-    stalled.replies(R"~(
-{"command":"image","from":"orchestrator","phase":"plan","prompt":"a kite","api":"sim-image","out":"kite.png"} => {"ok":true,"attempts":[{"kind":"api","timeoutMs":0,"apiId":"sim-image","apiName":"Simulated Image API","model":"devapp/painter-1"}],"outputPath":"{folder}/kite.png","registeredApiCount":1,"pending":"0/0"}
-{"command":"image","from":"orchestrator","phase":"api-start","api":"sim-image","prompt":"a kite","path":"{folder}/kite.png"} => {"ok":true,"jobId":"img-1","pending":"0/0"}
-{"command":"image","from":"orchestrator","phase":"api-poll","jobId":"img-1"} => {"ok":true,"status":"running","progress":"queued at the provider, not started yet","pending":"0/0"}
-{"command":"image","from":"orchestrator","phase":"api-poll","jobId":"img-1"} => {"ok":true,"status":"running","progress":"queued at the provider, not started yet","pending":"0/0"}
 )~");
 }
 
@@ -152,10 +147,9 @@ TEST(DevappVideo, NamedApiAndAppWithoutVideoApis) {
 {"command":"video","from":"orchestrator","phase":"plan","prompt":"x","api":"sora"} => {"ok":false,"error":"no registered video API has the id \"sora\""}
 )~");
     EXPECT_EQ(tvtest::read_file(app.folder + "/clips/waves.y4m").substr(0, 23), "YUV4MPEG2 W320 H180 F12");
-    Devapp bare({"--no-video-apis"});
-    bare.replies(R"~(
-{"command":"video","from":"orchestrator","phase":"plan","prompt":"x"} => {"ok":false,"error":"no video API is registered and active in this app: a person registers one on the settings page. Video has no local tool to fall back to"}
-)~");
+    EXPECT_EQ(
+        tv::to_compact_text(Devapp({"--no-video-apis"}).ask("video", {{"phase", "plan"}, {"prompt", "x"}})),
+        R"({"ok":false,"error":"no video API is registered and active in this app: a person registers one on the settings page. Video has no local tool to fall back to"})");
 }
 
 }  // namespace

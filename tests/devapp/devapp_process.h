@@ -56,9 +56,6 @@ public:
         if (pid_ > 0) stop(SIGTERM);
     }
 
-    Devapp(const Devapp&) = delete;
-    Devapp& operator=(const Devapp&) = delete;
-
     // Sends the signal and returns the exit status (128 + signal when killed by it).
     int stop(int sig) {
         ::kill(pid_, sig);
@@ -74,7 +71,6 @@ public:
         if (!reply.body) throw std::runtime_error(reply.error);
         return tvtest::json_of(*reply.body);
     }
-    // The command with these members, from the pane `from`.
     tv::Json ask(const std::string& command, const tv::Json& members = tv::Json::object(),
                  const std::string& from = "orchestrator") const {
         tv::Json body = {{"command", command}, {"from", from}};
@@ -157,7 +153,6 @@ private:
     pid_t pid_ = -1;
 };
 
-// The body of a raw response.
 inline std::string body_of(const std::string& response) { return response.substr(response.find("\r\n\r\n") + 4); }
 
 }  // namespace devapptest

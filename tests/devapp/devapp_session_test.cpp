@@ -112,18 +112,17 @@ TEST(DevappSession, HistoryOwnsUpToTasksWithoutAPrice) {
 
 TEST(DevappSession, JournalKeepsTheLedgerAndPendingSaysWhenItCannot) {
     Devapp app;
-    std::filesystem::create_directories(app.folder + "/files");
-    std::ofstream(app.folder + "/files/build.log") << "twelve bytes";
+    std::ofstream(app.folder + "/build.log") << "twelve bytes";
     app.replies(R"~(
 {"command":"spawn","from":"orchestrator","task":"fix the api"} => {"ok":true,"terminalName":"backend-1","cliId":"codex","model":"gpt-5-codex","effort":"high","category":"backend","mcpWarnings":[],"pending":"0/1"}
-{"command":"artifact","from":"backend-1","path":"files/build.log"} => {"ok":true,"path":"{folder}/files/build.log","bytes":12,"kind":"file","pending":"0/0"}
+{"command":"artifact","from":"backend-1","path":"build.log"} => {"ok":true,"path":"{folder}/build.log","bytes":12,"kind":"file","pending":"0/0"}
 {"command":"list","from":"orchestrator"} => {"ok":true,"terminals":[{"name":"orchestrator","role":"orchestrator","status":"running","cliId":"codex","model":"gpt-5-codex","effort":"high"},{"name":"backend-1","role":"subagent","status":"running","cliId":"codex","model":"gpt-5-codex","effort":"high","category":"backend"}],"pending":"0/1"}
 )~");
     // Changes only, in order, each with its moment; reading commands leave no line.
     const std::string journal = app.folder + "/.tarvolt/journal.jsonl";
     EXPECT_EQ(app.normalized(tvtest::read_file(journal)),
               R"~({"at":"<t>","command":"spawn","from":"orchestrator","task":"fix the api"}
-{"at":"<t>","command":"artifact","from":"backend-1","path":"files/build.log"}
+{"at":"<t>","command":"artifact","from":"backend-1","path":"build.log"}
 )~");
 
     // A journal that cannot be written is owned up to on every later reply.

@@ -45,13 +45,10 @@ protected:
             if (line.starts_with(window + " ")) return line.substr(window.size() + 1);
         return "";
     }
-    std::string spawn(const std::string& cli, const std::string& task) const {
-        return app.ask("spawn", {{"cli", cli}, {"task", task}})["terminalName"];
-    }
 };
 
 TEST_F(TmuxPanes, AgentReportsByItselfAndItsAcceptanceEndsTheWindow) {
-    const std::string pane = spawn("codex", "write the login page tests");
+    const std::string pane = app.ask("spawn", {{"cli", "codex"}, {"task", "write the tests"}})["terminalName"];
     ASSERT_TRUE(eventually([&] { return app.ask("inbox")["reports"].size() == 1; })) << app.ask("status");
     EXPECT_EQ(app.ask("ack")["closedTerminalNames"][0], pane);
     EXPECT_EQ(where(pane), "");
@@ -61,7 +58,7 @@ TEST_F(TmuxPanes, AgentReportsByItselfAndItsAcceptanceEndsTheWindow) {
 }
 
 TEST_F(TmuxPanes, SentTextArrivesByteForByte) {
-    const std::string pane = spawn("claude", "first");
+    const std::string pane = app.ask("spawn", {{"cli", "claude"}, {"task", "first"}})["terminalName"];
     const std::string message = "it's \"quoted\" $(touch bad) `x` \\ tab\there\nsecond line: é ✓ 日本";
     ASSERT_EQ(app.ask("send", {{"to", pane}, {"message", message}})["ok"], true);
     const std::string want = "first\n" + message + "\n";
@@ -70,7 +67,7 @@ TEST_F(TmuxPanes, SentTextArrivesByteForByte) {
 }
 
 TEST_F(TmuxPanes, StandbyKeepsTheProcessAndAnExitedCommandIsReported) {
-    const std::string pane = spawn("claude", "wait here");
+    const std::string pane = app.ask("spawn", {{"cli", "claude"}, {"task", "wait here"}})["terminalName"];
     const std::string before = where(pane);
     const std::string session = before.substr(0, before.find(' '));
     ASSERT_EQ(app.ask("standby", {{"terminal", pane}})["ok"], true);
@@ -78,7 +75,7 @@ TEST_F(TmuxPanes, StandbyKeepsTheProcessAndAnExitedCommandIsReported) {
     ASSERT_EQ(app.ask("resume", {{"terminal", pane}})["ok"], true);
     EXPECT_EQ(where(pane), before);
 
-    const std::string quitter = spawn("kimi", "leave");
+    const std::string quitter = app.ask("spawn", {{"cli", "kimi"}, {"task", "leave"}})["terminalName"];
     EXPECT_TRUE(eventually([&] { return app.ask("list")["terminals"][2]["status"] == "exited"; }));
     EXPECT_NE(where(quitter), "") << "the window stays for its last output";
     EXPECT_EQ(app.ask("send", {{"to", quitter}, {"message", "hello?"}})["error"],
