@@ -21,6 +21,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace devapptest {
@@ -59,9 +60,7 @@ public:
     // Sends the signal and returns the exit status (128 + signal when killed by it).
     int stop(int sig) {
         ::kill(pid_, sig);
-        const int status = tvtest::wait_exit(pid_);
-        pid_ = -1;
-        return status;
+        return tvtest::wait_exit(std::exchange(pid_, -1));
     }
 
     // One request straight to the endpoint, as the client's own transport sends it.

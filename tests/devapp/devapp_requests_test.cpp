@@ -16,6 +16,9 @@ TEST(DevappRequests, WrongTokensAndMalformedBodiesAreRefusedWithAReason) {
     for (const std::string& wrong : {std::string("guess"), app.token + app.token})
         EXPECT_EQ(tv::to_compact_text(app.post_text(R"({"command":"list","from":"orchestrator"})", wrong)),
                   R"({"ok":false,"error":"wrong x-tarvolt-token: this is not the token of this app's panes"})");
+    const std::string get = app.exchange("GET /control HTTP/1.1\r\nhost: 127.0.0.1\r\nconnection: close\r\n\r\n");
+    EXPECT_EQ(body_of(get), R"({"ok":false,"error":"the stand-in app answers only POST /control, not GET /control"})");
+    EXPECT_EQ(body_of(app.exchange("garbage\r\n\r\n")), R"({"ok":false,"error":"malformed HTTP request"})");
     app.replies(R"~(
 # An empty body, then one nested too deeply.
  => {"ok":false,"error":"the request body is not JSON: EOF while parsing a value at line 1 column 0"}
@@ -40,12 +43,7 @@ TEST(DevappRequests, WrongTokensAndMalformedBodiesAreRefusedWithAReason) {
 {"command":"video","from":"orchestrator","phase":"api-poll","jobId":["x"]} => {"ok":false,"error":"\"jobId\" must be a string, not an array"}
 {"command":"artifact","from":"orchestrator","path":"x"} => {"ok":false,"error":"an artifact belongs to a task, and \"orchestrator\" was given none"}
 {"command":"install-skill","from":"orchestrator","id":"Bad Id","name":"n","description":"d","content":"c"} => {"ok":false,"error":"the skill id \"Bad Id\" is not kebab-case (lower-case letters and digits joined by single hyphens)"}
-)~");
-    const std::string get = app.exchange("GET /control HTTP/1.1\r\nhost: 127.0.0.1\r\nconnection: close\r\n\r\n");
-    EXPECT_EQ(body_of(get), R"({"ok":false,"error":"the stand-in app answers only POST /control, not GET /control"})");
-    EXPECT_EQ(body_of(app.exchange("garbage\r\n\r\n")), R"({"ok":false,"error":"malformed HTTP request"})");
-    // Still serving, and nothing above changed the workstation.
-    app.replies(R"~(
+# Still serving, and nothing above changed the workstation.
 {"command":"list","from":"orchestrator"} => {"ok":true,"terminals":[{"name":"orchestrator","role":"orchestrator","status":"running","cliId":"codex","model":"gpt-5-codex","effort":"high"}],"pending":"0/0"}
 )~");
 }

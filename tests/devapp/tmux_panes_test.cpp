@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 #include <chrono>
 #include <filesystem>
-#include <sstream>
 #include <thread>
 
 namespace {
@@ -38,12 +37,10 @@ protected:
         args.insert(args.begin(), {m[1], "-S", m[2]});
         return tvtest::run(args);
     }
-    // "<session> <pid>" of the window named so, or empty.
+    // The line "<session> <pid>" of the window named so, or nothing.
     std::string where(const std::string& window) const {
-        std::istringstream lines(tmux({"list-panes", "-a", "-F", "#{window_name} #{session_name} #{pane_pid}"}).out);
-        for (std::string line; std::getline(lines, line);)
-            if (line.starts_with(window + " ")) return line.substr(window.size() + 1);
-        return "";
+        const std::string named = "#{==:#{window_name}," + window + "}";
+        return tmux({"list-panes", "-a", "-f", named, "-F", "#{session_name} #{pane_pid}"}).out;
     }
 };
 
