@@ -17,27 +17,26 @@ tvtest::RunResult sh(const std::string& command_line) { return tvtest::run({"/bi
 
 TEST(DevappImage, ToolGetsThePromptVerbatimAndDrawsWhatItSays) {
     Devapp app;
+    // The drawing tool's command line for these words, and what it drew.
+    const auto drawn = [&](const std::string& words, const std::string& out) {
+        const Json p = app.ask("image", {{"phase", "plan"}, {"prompt", words}, {"tool", "grok-imagine"}, {"out", out}});
+        const std::string line = p["attempts"][0]["commandLine"];
+        EXPECT_EQ(sh(line).status, 0);
+        return std::pair{line, tvtest::read_file(p["outputPath"])};
+    };
     const std::string marker = app.folder + "/pwned";
     const std::string prompt =
         "it's a \"kite\" $(touch " + marker + ") `touch " + marker + "` ; touch " + marker + "\n'";
-    const Json plan = app.ask("image", {{"phase", "plan"}, {"prompt", prompt}, {"tool", "grok-imagine"}});
-    const std::string line = plan["attempts"][0]["commandLine"];
-    ASSERT_EQ(sh(line).status, 0);
+    const auto [line, bytes] = drawn(prompt, "kite.png");
     EXPECT_FALSE(std::filesystem::exists(marker));
     // The prompt arrives as one argument, unchanged: echo it instead of drawing.
     const std::string quoted =
         line.substr(line.find("--prompt ") + 9, line.find(" --out ") - line.find("--prompt ") - 9);
     EXPECT_EQ(sh("printf '%s' " + quoted).out, prompt);
-
     // The same prompt draws the same bytes, another prompt other ones, even
     // without a colour or scene word in it.
-    const auto drawn = [&](const std::string& words, const std::string& out) {
-        const Json p = app.ask("image", {{"phase", "plan"}, {"prompt", words}, {"tool", "grok-imagine"}, {"out", out}});
-        EXPECT_EQ(sh(p["attempts"][0]["commandLine"]).status, 0);
-        return tvtest::read_file(p["outputPath"]);
-    };
-    EXPECT_EQ(drawn(prompt, "again.png"), tvtest::read_file(plan["outputPath"]));
-    EXPECT_NE(drawn("a house on a hill", "other.png"), tvtest::read_file(plan["outputPath"]));
+    EXPECT_EQ(drawn(prompt, "again.png").second, bytes);
+    EXPECT_NE(drawn("a house on a hill", "other.png").second, bytes);
 }
 
 TEST(DevappImage, PlansNameTheSourcesAskedForAndRefuseWrongNames) {
