@@ -29,7 +29,7 @@ struct Outside {
 TEST(DevappFaults, MediaIsNeverWrittenThroughALink) {
     // A link at the part file's old, predictable name, in place of the file,
     // or in place of its folder.
-    const std::string refused =
+    const std::string failed =
         R"({"ok":true,"status":"failed","detail":"the provider's result could not be saved: could not write {folder}/art/kite.png: {folder}/art is a symbolic link, which could lead outside the workstation folder","pending":"0/0"})";
     for (const std::string at : {"part", "file", "folder"}) {
         Devapp app({"--job-polls", "1"});
@@ -47,7 +47,7 @@ TEST(DevappFaults, MediaIsNeverWrittenThroughALink) {
         const Json job =
             app.ask("image", {{"phase", "api-start"}, {"api", "sim-image"}, {"prompt", "a kite"}, {"path", planned}});
         const Json poll = app.ask("image", {{"phase", "api-poll"}, {"jobId", job["jobId"]}});
-        const std::string want = at == "folder" ? refused : R"({"ok":true,"status":"succeeded","pending":"0/0"})";
+        const std::string want = at == "folder" ? failed : R"({"ok":true,"status":"succeeded","pending":"0/0"})";
         EXPECT_EQ(app.normalized(tv::to_compact_text(poll)), want) << at;
         EXPECT_EQ(tvtest::read_file(outside.victim), "untouched") << at;
         EXPECT_EQ(std::distance(fs::directory_iterator(outside.folder), {}), 1) << at;
