@@ -15,7 +15,7 @@ using tvtest::Sink;
 TEST(OutputFaults, EndsWithItsStatusWhateverTheStreams) {
     tvtest::ScratchDir scratch("output-faults");
     const std::string path = (scratch / "kite.png").string();
-    tvtest::FakeApp app(tvtest::plan_then_ok(tvtest::tool_plan(path, "printf png > '" + path + "'")));
+    tvtest::FakeApp app(tvtest::plan_then(tvtest::tool_plan(path, "printf png > '" + path + "'")));
     const std::vector<std::string> sent = {"send", "--to", "api-2", "--message", "m"};
     const std::vector<std::string> refused = {"send", "--to", "api-2"};  // no --message
     const std::vector<std::string> image = {"image", "--prompt", "kite"};

@@ -18,11 +18,6 @@ namespace {
 
 using Wire = tvtest::Answer;
 
-std::string phase_of(const std::string& body) {
-    const auto parsed = tv::parse_json(body);
-    return parsed.value && parsed.value->is_object() ? parsed.value->value("phase", "") : "";
-}
-
 Wire json(const std::string& text) { return tvtest::json_answer(text); }
 const Wire reset{.bytes = "", .reset = true};
 const Wire cut_short{"HTTP/1.1 200 OK\r\ncontent-length: 40\r\n\r\n{\"ok\":tr"};
@@ -43,20 +38,18 @@ protected:
     // poll ends it with `poll` (the file in place), and acceptance.
     void check(const std::string& command, const std::string& plan, const std::string& poll,
                const std::vector<PhaseRow>& rows) {
+        const tvtest::Handler steps = tvtest::plan_then(plan, [&](const tv::Json& body) -> std::string {
+            if (body["phase"] != "api-poll") return body["phase"] == "api-start" ? R"({"ok":true,"jobId":"j"})" : "";
+            std::ofstream(path_) << "Y4M";
+            return poll;
+        });
         for (const PhaseRow& row : rows) {
             std::filesystem::remove(path_);
-            tvtest::FakeApp app([&](const tvtest::Request& request) {
-                const std::string phase = phase_of(request.body);
-                if (phase == row.phase) return row.wire;
-                if (phase == "api-poll") std::ofstream(path_) << "Y4M";
-                return json(phase == "plan"        ? plan
-                            : phase == "api-start" ? R"({"ok":true,"jobId":"j"})"
-                            : phase == "api-poll"  ? poll
-                                                   : R"({"ok":true})");
-            });
+            tvtest::FakeApp app(
+                [&](const tvtest::Request& r) { return tvtest::phase_of(r) == row.phase ? row.wire : steps(r); });
             const auto r = tvtest::run_ctl({command, "--prompt", "kite"}, tvtest::pane_env(app.port()));
             std::vector<std::string> phases;
-            for (const auto& request : app.requests()) phases.push_back(phase_of(request.body));
+            for (const auto& request : app.requests()) phases.push_back(tvtest::phase_of(request));
             const std::string err_line = tvtest::replaced(row.err_line, "{port}", std::to_string(app.port()));
             const std::string fault = row.phase + ": " + row.err_line;
             EXPECT_EQ(r.status, row.status) << fault;

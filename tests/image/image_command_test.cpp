@@ -25,17 +25,12 @@ Json api(const std::string& id, const std::string& name) {
 
 class ImageCommand : public testing::Test {
 protected:
-    using Answer = std::function<std::string(const Json& request)>;
-
-    // The stand-in app: the plan, then `answer` to every later phase ({"ok":true} when it gives "").
-    void serve(const Json& attempts, Answer answer = {}, const std::string& more_plan = "") {
-        const std::string plan = R"({"ok":true,"attempts":)" + tv::to_compact_text(attempts) + R"(,"outputPath":")" +
-                                 path_ + '"' + more_plan + "}";
-        app_.emplace([plan, answer](const tvtest::Request& r) {
-            const Json body = tvtest::parse_or_fail(r.body);
-            const std::string reply = body.value("phase", "") == "plan" ? plan : answer ? answer(body) : "";
-            return tvtest::json_answer(reply.empty() ? R"({"ok":true})" : reply);
-        });
+    // The stand-in app: the plan, then `later` to every later phase.
+    void serve(const Json& attempts, std::function<std::string(const Json& body)> later = {},
+               const std::string& more_plan = "") {
+        app_.emplace(tvtest::plan_then(R"({"ok":true,"attempts":)" + tv::to_compact_text(attempts) +
+                                           R"(,"outputPath":")" + path_ + '"' + more_plan + "}",
+                                       later));
     }
     RunResult run(std::vector<std::string> args, std::vector<std::string> env = {}) {
         args.insert(args.begin(), "image");

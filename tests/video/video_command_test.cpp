@@ -61,24 +61,20 @@ protected:
 using VideoCommandSlow = VideoCommand;
 
 TEST_F(VideoCommandSlow, FallsBackThenDelivers) {
-    tvtest::FakeApp app([&](const tvtest::Request& r) {
-        const Json body = tvtest::parse_or_fail(r.body);
-        const std::string phase = body.value("phase", "");
-        if (phase == "plan") {
-            write_file("left over");
-            return json_answer(plan(
-                R"([{"kind":"api","apiId":"a1","apiName":"Sora","model":"openai/sora-2","timeoutMs":61000,"pollIntervalMs":900},{"kind":"api","apiId":"a2","apiName":"Veo","timeoutMs":0,"pollIntervalMs":1000}])",
-                2));
-        }
-        if (phase == "api-start") return json_answer(R"({"ok":true,"jobId":")" + body.value("api", "") + R"("})");
-        if (phase == "api-poll") {
+    write_file("left over");
+    tvtest::FakeApp app(tvtest::plan_then(
+        plan(
+            R"([{"kind":"api","apiId":"a1","apiName":"Sora","model":"openai/sora-2","timeoutMs":61000,"pollIntervalMs":900},{"kind":"api","apiId":"a2","apiName":"Veo","timeoutMs":0,"pollIntervalMs":1000}])",
+            2),
+        [&](const Json& body) -> std::string {
+            if (body["phase"] == "api-start") return R"({"ok":true,"jobId":")" + body.value("api", "") + R"("})";
+            if (body["phase"] != "api-poll")
+                return body["phase"] == "failure" ? R"({"ok":false,"error":"ledger locked"})" : R"({"ok":false})";
             // Left over from before the run, the file would pass for Sora's.
             if (body["jobId"] == "a2") write_file("Y4M");
-            return json_answer(fs::exists(path_) ? R"({"ok":true,"status":"succeeded"})"
-                                                 : R"({"ok":true,"status":"failed","detail":"quota\n"})");
-        }
-        return json_answer(phase == "failure" ? R"({"ok":false,"error":"ledger locked"})" : R"({"ok":false})");
-    });
+            return fs::exists(path_) ? R"({"ok":true,"status":"succeeded"})"
+                                     : R"({"ok":true,"status":"failed","detail":"quota\n"})";
+        }));
     const auto start = std::chrono::steady_clock::now();
     const RunResult r =
         tvtest::run_ctl({"video", "--prompt", "a kite", "--out", "clip.mp4"}, tvtest::pane_env(app.port(), "pane-3"));
