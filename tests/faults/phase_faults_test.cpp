@@ -1,8 +1,6 @@
 // The app answering the steps of an image or video run out of order, with the
 // wrong shape or not at all: the plan stops the run in one sentence; a broken
 // start or poll is that attempt's failure; a lost report only warns.
-#include "image/app_job.h"
-#include "image/image_attempt.h"
 #include "support/fake_app.h"
 #include "support/outcome.h"
 #include "support/run_ctl.h"
@@ -105,14 +103,9 @@ TEST(PhaseFaults, PollsWithoutAKnownStatusWaitOutTheJob) {
     const char* answers[] = {R"({"ok":true,"jobId":"j"})", R"({"ok":true,"attempts":[],"outputPath":"/x"})",
                              R"({"ok":true,"status":["failed"]})", R"({"ok":true,"status":{"succeeded":true}})",
                              R"({"ok":true,"status":null,"detail":"x"})"};
-    tv::ImageAttempt attempt;
-    attempt.kind = tv::SourceKind::registered_api;
-    attempt.api_id = "a";
-    attempt.timeout = tv::duration_from_ms(1000);
     for (const char* answer : answers) {
-        tvtest::ScriptedApp app;
-        app.replies = {tvtest::reply(R"({"ok":true,"jobId":"j"})"), tvtest::reply(answer)};
-        const tv::AttemptOutcome out = tv::run_app_job(tv::image_api_job(attempt, "p", "/nowhere"), "o", app.ports());
+        tvtest::ScriptedApp app({tvtest::reply(R"({"ok":true,"jobId":"j"})"), tvtest::reply(answer)});
+        const tv::AttemptOutcome out = tv::run_app_job(tvtest::image_job(1000), "o", app.ports());
         EXPECT_EQ(out.reason, "was still running after 1 minute(s), so this caller stopped waiting") << answer;
         EXPECT_GT(app.sent.size(), 10u) << answer;
     }

@@ -25,9 +25,7 @@ VideoAttempt attempt(std::uint64_t timeout_ms, PlanDuration poll) {
 
 // A minute of grace; polls at the plan's own interval.
 TEST(VideoAttempt, GivesUpAtTheFirstPollPastTimeoutAndGrace) {
-    ScriptedApp app;
-    app.request_time = 0ms;
-    app.replies = {reply(R"({"ok":true,"jobId":"j"})"), reply(R"({"ok":true,"status":"Succeeded"})")};
+    ScriptedApp app({reply(R"({"ok":true,"jobId":"j"})"), reply(R"({"ok":true,"status":"Succeeded"})")}, 0ms);
     const AttemptOutcome out = run_video_attempt(attempt(90000, {2, 500000000}), "p", "/nowhere", "pane", app.ports());
     EXPECT_EQ(out.reason, "was still running after 2 minute(s), so this caller stopped waiting");
     EXPECT_EQ(app.sent_at.back(), 150s);
