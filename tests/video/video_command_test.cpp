@@ -12,21 +12,16 @@
 namespace tv {
 namespace {
 
-namespace fs = std::filesystem;
 using tvtest::json_answer;
-using tvtest::reply;
 using tvtest::RunResult;
-using tvtest::ScriptedApp;
 using namespace std::chrono_literals;
-
-VideoAttempt attempt(std::uint64_t timeout_ms, PlanDuration poll) {
-    return {"veo", "Veo", "google/veo-3", duration_from_ms(timeout_ms), poll};
-}
 
 // A minute of grace; polls at the plan's own interval.
 TEST(VideoAttempt, GivesUpAtTheFirstPollPastTimeoutAndGrace) {
-    ScriptedApp app({reply(R"({"ok":true,"jobId":"j"})"), reply(R"({"ok":true,"status":"Succeeded"})")}, 0ms);
-    const AttemptOutcome out = run_video_attempt(attempt(90000, {2, 500000000}), "p", "/nowhere", "pane", app.ports());
+    tvtest::ScriptedApp app(
+        {tvtest::reply(R"({"ok":true,"jobId":"j"})"), tvtest::reply(R"({"ok":true,"status":"Succeeded"})")}, 0ms);
+    const VideoAttempt attempt{"veo", "Veo", "google/veo-3", duration_from_ms(90000), {2, 500000000}};
+    const AttemptOutcome out = run_video_attempt(attempt, "p", "/nowhere", "pane", app.ports());
     EXPECT_EQ(out.reason, "was still running after 2 minute(s), so this caller stopped waiting");
     EXPECT_EQ(app.sent_at.back(), 150s);
     EXPECT_EQ(app.sent[0],
@@ -70,8 +65,8 @@ TEST_F(VideoCommandSlow, FallsBackThenDelivers) {
                 return body["phase"] == "failure" ? R"({"ok":false,"error":"ledger locked"})" : R"({"ok":false})";
             // Left over from before the run, the file would pass for Sora's.
             if (body["jobId"] == "a2") write_file("Y4M");
-            return fs::exists(path_) ? R"({"ok":true,"status":"succeeded"})"
-                                     : R"({"ok":true,"status":"failed","detail":"quota\n"})";
+            return std::filesystem::exists(path_) ? R"({"ok":true,"status":"succeeded"})"
+                                                  : R"({"ok":true,"status":"failed","detail":"quota\n"})";
         }));
     const auto start = std::chrono::steady_clock::now();
     const RunResult r =
