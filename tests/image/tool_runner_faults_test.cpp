@@ -37,17 +37,13 @@ TEST(ToolReportShortening, GivesTheSameReportFromBoundedBytes) {
         for (std::size_t i = 0; i < n; ++i) s += piece;
         return s;
     };
-    std::vector<std::string> inputs = {
-        "  why \n",
-        std::string(50'000, 'a'),
-        std::string(4'000, 'a') + std::string(60'000, ' '),
-        std::string(3'999, 'a') + repeat("\u3000", 20'000) + "b",
-        repeat("\u00e9", 20'000),
-        std::string(4'000, 'a') + repeat("\xE2\x80", 20'000),
-        // An open sequence at the edge of the shown characters, white space after.
-        std::string(3'999, 'x') + "\xE2\x80" + repeat("\u2000", 20'000),
-        std::string(3'998, 'x') + "\xF0\x9F" + std::string(40'000, '\n') + "\x98\x80",
-    };
+    std::vector<std::string> inputs = {"  why \n", std::string(50'000, 'a'),
+                                       std::string(4'000, 'a') + std::string(60'000, ' '),
+                                       std::string(3'999, 'a') + repeat("\u3000", 20'000) + "b",
+                                       repeat("\u00e9", 20'000), std::string(4'000, 'a') + repeat("\xE2\x80", 20'000),
+                                       // An open sequence at the edge of the shown characters, white space after.
+                                       std::string(3'999, 'x') + "\xE2\x80" + repeat("\u2000", 20'000),
+                                       std::string(3'998, 'x') + "\xF0\x9F" + std::string(40'000, '\n') + "\x98\x80"};
     // White space of every width, broken sequences and rare text, at random.
     const std::string_view pieces[] = {" ",        "\n",   "\u3000", "\u0085", "\u202f",
                                        "\xE2\x80", "\xC3", "\x80",   "a",      "\u00e9"};
