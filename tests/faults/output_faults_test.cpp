@@ -10,6 +10,7 @@
 
 namespace {
 
+using namespace std::chrono_literals;
 using tvtest::Sink;
 
 TEST(OutputFaults, EndsWithItsStatusWhateverTheStreams) {
@@ -23,11 +24,8 @@ TEST(OutputFaults, EndsWithItsStatusWhateverTheStreams) {
         "tarvolt-ctl: [1/1] generating with local tool Codex, model m, up to 1 min; writing " + path + "\n";
     const std::string not_written = "could not write the result to standard output: ";
     const tvtest::RunResult full = tvtest::refused(not_written + "No space left on device (os error 28)");
-    const struct {
-        std::vector<std::string> args;
-        Sink out, err;
-        tvtest::RunResult result;  // what could be read
-    } rows[] = {
+    // The arguments, where standard output and error go, and what could be read.
+    const std::tuple<std::vector<std::string>, Sink, Sink, tvtest::RunResult> rows[] = {
         {sent, Sink::full, Sink::pipe, full},
         {sent, Sink::closed, Sink::pipe, tvtest::refused(not_written + "Bad file descriptor (os error 9)")},
         {{"help"}, Sink::full, Sink::pipe, full},
@@ -42,12 +40,11 @@ TEST(OutputFaults, EndsWithItsStatusWhateverTheStreams) {
         // The image is recorded before its path cannot be printed.
         {image, Sink::full, Sink::pipe, {1, "", progress + full.err}},
         {image, Sink::pipe, Sink::closed, tvtest::printed(path + "\n")},
-        {image, Sink::pipe, Sink::reader_gone, tvtest::printed(path + "\n")},
-    };
+        {image, Sink::pipe, Sink::reader_gone, tvtest::printed(path + "\n")}};
     for (const auto& row : rows) {
-        const auto r = tvtest::run_ctl(row.args, tvtest::pane_env(app.port()),
-                                       {.out = row.out, .err = row.err, .limit = std::chrono::seconds(20)});
-        EXPECT_EQ(r, row.result) << "row " << &row - rows;
+        const auto& [args, out, err, result] = row;
+        const auto r = tvtest::run_ctl(args, tvtest::pane_env(app.port()), {.out = out, .err = err, .limit = 20s});
+        EXPECT_EQ(r, result) << "row " << &row - rows;
     }
     // Each of the three image runs recorded its file, whether or not its path could be printed.
     const auto requests = app.requests();
