@@ -17,7 +17,6 @@ namespace tv {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-using tvtest::running;
 namespace fs = std::filesystem;
 
 template <class Condition>
@@ -85,8 +84,9 @@ TEST(ToolRunnerFaultsSlow, LeavesNoToolBehindWhenTheClientIsInterrupted) {
 
         ::kill(client, signal_number);
         EXPECT_EQ(tvtest::wait_exit(client), 128 + signal_number);
-        EXPECT_TRUE(within(std::chrono::seconds(2), [&] { return !running(shell) && !running(tool_pid); }))
-            << signal_number;
+        EXPECT_TRUE(within(std::chrono::seconds(2), [&] {
+            return !tvtest::running(shell) && !tvtest::running(tool_pid);
+        })) << signal_number;
         if (tool_pid > 0) ::kill(tool_pid, SIGKILL);
     }
 }

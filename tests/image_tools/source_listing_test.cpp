@@ -59,9 +59,6 @@ TEST(SourceListing, LaysOutWhatTheAppSays) {
     0  or-flux-long-id  Flux — 2    active — model black-forest-labs/flux
     An API model id reads author/slug: in "openai/sora-2-pro" the part before the slash is who made the MODEL, never a second service. The service is the API named beside it.)";
     EXPECT_EQ(r, (tvtest::RunResult{0, header + tvtest::replaced(sections, "{detail}", "") + closing, ""}));
-}
-
-TEST(SourceListing, EmptySectionsSaySo) {
     EXPECT_EQ(listing("[]").out, header + no_tools + "\n\n" + no_apis + closing);
 }
 
