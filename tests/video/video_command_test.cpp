@@ -12,7 +12,6 @@
 namespace tv {
 namespace {
 
-using tvtest::json_answer;
 using tvtest::RunResult;
 using namespace std::chrono_literals;
 
@@ -42,9 +41,9 @@ TEST(VideoExhaustedText, SaysWhetherEveryRegisteredApiWasTried) {
 class VideoCommand : public testing::Test {
 protected:
     void write_file(const std::string& bytes) const { std::ofstream(path_, std::ios::binary) << bytes; }
-    std::string plan(const std::string& attempts, int registered) const {
-        return R"({"ok":true,"outputPath":")" + path_ + R"(","registeredApiCount":)" + std::to_string(registered) +
-               R"(,"attempts":)" + attempts + "}";
+    // The plan of these attempts, three video APIs being registered.
+    std::string plan(const std::string& attempts) const {
+        return R"({"ok":true,"outputPath":")" + path_ + R"(","registeredApiCount":3,"attempts":)" + attempts + "}";
     }
     std::string filled(const std::string& text) const { return tvtest::replaced(text, "{path}", path_); }
 
@@ -55,19 +54,17 @@ using VideoCommandSlow = VideoCommand;
 
 TEST_F(VideoCommandSlow, FallsBackThenDelivers) {
     write_file("left over");
-    tvtest::FakeApp app(tvtest::plan_then(
-        plan(
-            R"([{"kind":"api","apiId":"a1","apiName":"Sora","model":"openai/sora-2","timeoutMs":61000,"pollIntervalMs":900},{"kind":"api","apiId":"a2","apiName":"Veo","timeoutMs":0,"pollIntervalMs":1000}])",
-            2),
-        [&](const Json& body) -> std::string {
-            if (body["phase"] == "api-start") return R"({"ok":true,"jobId":")" + body.value("api", "") + R"("})";
-            if (body["phase"] != "api-poll")
-                return body["phase"] == "failure" ? R"({"ok":false,"error":"ledger locked"})" : R"({"ok":false})";
-            // Left over from before the run, the file would pass for Sora's.
-            if (body["jobId"] == "a2") write_file("Y4M");
-            return std::filesystem::exists(path_) ? R"({"ok":true,"status":"succeeded"})"
-                                                  : R"({"ok":true,"status":"failed","detail":"quota\n"})";
-        }));
+    const std::string apis =
+        R"([{"kind":"api","apiId":"a1","apiName":"Sora","model":"openai/sora-2","timeoutMs":61000,"pollIntervalMs":900},{"kind":"api","apiId":"a2","apiName":"Veo","timeoutMs":0,"pollIntervalMs":1000}])";
+    tvtest::FakeApp app(tvtest::plan_then(plan(apis), [&](const Json& body) -> std::string {
+        if (body["phase"] == "api-start") return R"({"ok":true,"jobId":")" + body.value("api", "") + R"("})";
+        if (body["phase"] != "api-poll")
+            return body["phase"] == "failure" ? R"({"ok":false,"error":"ledger locked"})" : R"({"ok":false})";
+        // Left over from before the run, the file would pass for Sora's.
+        if (body["jobId"] == "a2") write_file("Y4M");
+        return std::filesystem::exists(path_) ? R"({"ok":true,"status":"succeeded"})"
+                                              : R"({"ok":true,"status":"failed","detail":"quota\n"})";
+    }));
     const auto start = std::chrono::steady_clock::now();
     const RunResult r =
         tvtest::run_ctl({"video", "--prompt", "a kite", "--out", "clip.mp4"}, tvtest::pane_env(app.port(), "pane-3"));
@@ -93,10 +90,10 @@ tarvolt-ctl: the video was generated but not recorded: unknown tarvolt error
 
 TEST_F(VideoCommand, EveryApiFailingEndsWithWhatEachAnswered) {
     const std::string long_reason(601, 'x');
-    // The plan, the start and the failure report.
     const std::string sora = R"([{"kind":"api","apiId":"a1","apiName":"Sora","timeoutMs":0,"pollIntervalMs":2500}])";
-    tvtest::FakeApp app({json_answer(plan(sora, 3)), json_answer(R"({"ok":false,"error":")" + long_reason + R"("})"),
-                         json_answer(R"({"ok":true})")});
+    tvtest::FakeApp app(tvtest::plan_then(plan(sora), [&](const Json& body) {
+        return body["phase"] == "api-start" ? R"({"ok":false,"error":")" + long_reason + R"("})" : "";
+    }));
     const std::string err =
         R"(tarvolt-ctl: every attempt below is an API call made by the app itself. A model id reads author/slug, so the part before the slash is who made the MODEL, never a second service.
 tarvolt-ctl: [1/1] generating with registered API Sora, model default model, up to 1 min, checking every 2s; writing {path}
