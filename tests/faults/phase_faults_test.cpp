@@ -1,8 +1,6 @@
 // The app answering the steps of an image or video run out of order, with the
 // wrong shape or not at all: the plan stops the run in one sentence; a broken
 // start or poll is that attempt's failure; a lost report only warns.
-#include "image/app_job.h"
-#include "image/image_attempt.h"
 #include "support/fake_app.h"
 #include "support/outcome.h"
 #include "support/run_ctl.h"
@@ -17,11 +15,6 @@
 namespace {
 
 using Wire = tvtest::Answer;
-
-std::string phase_of(const std::string& body) {
-    const auto parsed = tv::parse_json(body);
-    return parsed.value && parsed.value->is_object() ? parsed.value->value("phase", "") : "";
-}
 
 Wire json(const std::string& text) { return tvtest::json_answer(text); }
 const Wire reset{.bytes = "", .reset = true};
@@ -43,20 +36,18 @@ protected:
     // poll ends it with `poll` (the file in place), and acceptance.
     void check(const std::string& command, const std::string& plan, const std::string& poll,
                const std::vector<PhaseRow>& rows) {
+        const tvtest::Handler steps = tvtest::plan_then(plan, [&](const tv::Json& body) -> std::string {
+            if (body["phase"] != "api-poll") return body["phase"] == "api-start" ? R"({"ok":true,"jobId":"j"})" : "";
+            std::ofstream(path_) << "Y4M";
+            return poll;
+        });
         for (const PhaseRow& row : rows) {
             std::filesystem::remove(path_);
-            tvtest::FakeApp app([&](const tvtest::Request& request) {
-                const std::string phase = phase_of(request.body);
-                if (phase == row.phase) return row.wire;
-                if (phase == "api-poll") std::ofstream(path_) << "Y4M";
-                return json(phase == "plan"        ? plan
-                            : phase == "api-start" ? R"({"ok":true,"jobId":"j"})"
-                            : phase == "api-poll"  ? poll
-                                                   : R"({"ok":true})");
-            });
+            tvtest::FakeApp app(
+                [&](const tvtest::Request& r) { return tvtest::phase_of(r) == row.phase ? row.wire : steps(r); });
             const auto r = tvtest::run_ctl({command, "--prompt", "kite"}, tvtest::pane_env(app.port()));
             std::vector<std::string> phases;
-            for (const auto& request : app.requests()) phases.push_back(phase_of(request.body));
+            for (const auto& request : app.requests()) phases.push_back(tvtest::phase_of(request));
             const std::string err_line = tvtest::replaced(row.err_line, "{port}", std::to_string(app.port()));
             const std::string fault = row.phase + ": " + row.err_line;
             EXPECT_EQ(r.status, row.status) << fault;
@@ -112,14 +103,9 @@ TEST(PhaseFaults, PollsWithoutAKnownStatusWaitOutTheJob) {
     const char* answers[] = {R"({"ok":true,"jobId":"j"})", R"({"ok":true,"attempts":[],"outputPath":"/x"})",
                              R"({"ok":true,"status":["failed"]})", R"({"ok":true,"status":{"succeeded":true}})",
                              R"({"ok":true,"status":null,"detail":"x"})"};
-    tv::ImageAttempt attempt;
-    attempt.kind = tv::SourceKind::registered_api;
-    attempt.api_id = "a";
-    attempt.timeout = tv::duration_from_ms(1000);
     for (const char* answer : answers) {
-        tvtest::ScriptedApp app;
-        app.replies = {tvtest::reply(R"({"ok":true,"jobId":"j"})"), tvtest::reply(answer)};
-        const tv::AttemptOutcome out = tv::run_app_job(tv::image_api_job(attempt, "p", "/nowhere"), "o", app.ports());
+        tvtest::ScriptedApp app({tvtest::reply(R"({"ok":true,"jobId":"j"})"), tvtest::reply(answer)});
+        const tv::AttemptOutcome out = tv::run_app_job(tvtest::image_job(1000), "o", app.ports());
         EXPECT_EQ(out.reason, "was still running after 1 minute(s), so this caller stopped waiting") << answer;
         EXPECT_GT(app.sent.size(), 10u) << answer;
     }

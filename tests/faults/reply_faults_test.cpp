@@ -31,31 +31,28 @@ TEST(ReplyFaults, NulAndBadUtf8InEveryStringPosition) {
         ends.push_back(status_reply.find('"', at + 1));
     ASSERT_EQ(ends.size(), 27u);
 
-    const struct {
-        std::string fault;      // the bytes put into the reply text
-        std::string same_as;    // a reply text that must give the same run, or "" for a refusal
-        std::string same_back;  // in that run's output, what stands for its "~"
-    } faults[] = {
+    // The bytes put into the reply text; a reply text that must give the same
+    // run, or "" for a refusal; in that run's output, what stands for its "~".
+    const std::tuple<std::string, std::string, std::string> faults[] = {
         {"\xff\xfe", "\\ufffd\\ufffd", "~"},
         {"\xed\xa0\x80", "\\ufffd\\ufffd\\ufffd", "~"},  // a surrogate written as UTF-8
         {"\xc3", "\\ufffd", "~"},                        // cut short before the quote
         {"\\u0000", "~", std::string(1, '\0')},
         {std::string(1, '\0'), "", ""},
         {"\\ud800", "", ""},
-        {"\\udc00x", "", ""},
-    };
+        {"\\udc00x", "", ""}};
     for (const std::size_t end : ends) {
-        for (const auto& f : faults) {
-            const std::string where = "at " + std::to_string(end) + " fault " + testing::PrintToString(f.fault);
-            const tvtest::RunResult r = run_status(std::string(status_reply).insert(end, f.fault));
-            if (f.same_as.empty()) {
+        for (const auto& [fault, same_as, same_back] : faults) {
+            const std::string where = "at " + std::to_string(end) + " fault " + testing::PrintToString(fault);
+            const tvtest::RunResult r = run_status(std::string(status_reply).insert(end, fault));
+            if (same_as.empty()) {
                 EXPECT_TRUE(r.status == 1 && r.out.empty() && std::regex_match(r.err, refused))
                     << where << ": " << testing::PrintToString(r);
                 continue;
             }
-            const tvtest::RunResult same = run_status(std::string(status_reply).insert(end, f.same_as));
-            EXPECT_EQ(r, (tvtest::RunResult{same.status, replaced(same.out, "~", f.same_back),
-                                            replaced(same.err, "~", f.same_back)}))
+            const tvtest::RunResult same = run_status(std::string(status_reply).insert(end, same_as));
+            EXPECT_EQ(r, (tvtest::RunResult{same.status, replaced(same.out, "~", same_back),
+                                            replaced(same.err, "~", same_back)}))
                 << where;
             // Either a result or one sentence.
             EXPECT_TRUE(r.status == 0 ? r.err.empty()

@@ -57,7 +57,7 @@ TEST(ToolFaultsSlow, JudgedByExitAndFileOnly) {
         (void)!std::system(("rm -rf '" + scratch.path().string() + "'/*").c_str());
         ASSERT_EQ(std::system(tvtest::replaced(row.setup, "{out}", quoted).c_str()), 0) << row.fault;
         const std::string command_line = tvtest::replaced(row.command_line, "{out}", quoted);
-        tvtest::FakeApp app(tvtest::plan_then_ok(tvtest::tool_plan(out, command_line, row.timeout_ms)));
+        tvtest::FakeApp app(tvtest::plan_then(tvtest::tool_plan(out, command_line, row.timeout_ms)));
         tvtest::RunCost cost;
         const auto r = tvtest::run_ctl({"image", "--prompt", "kite"}, tvtest::pane_env(app.port()), {.cost = &cost});
         if (row.reason.empty()) {

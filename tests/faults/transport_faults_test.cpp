@@ -31,18 +31,14 @@ TEST(TransportFaults, EveryCutOfAReplyEndsInASentenceOrTheResult) {
     for (std::size_t at = 0, n = 1; at < reply_body.size(); at += n, n = 40)  // a chunk of one byte first
         chunks << reply_body.substr(at, n).size() << "\r\n" << reply_body.substr(at, n) << "\r\n";
     const std::string with_chunks = chunks.str() + "0\r\n\r\n";
-    const struct {
-        std::string bytes;
-        std::size_t complete_from;  // the shortest cut that holds the whole body
-    } replies[] = {
-        {with_length, with_length.size()},
-        {with_chunks, with_chunks.size() - std::string("\r\n0\r\n\r\n").size()},
-    };
-    for (const auto& reply : replies) {
-        for (std::size_t cut = 0; cut <= reply.bytes.size(); ++cut) {
-            tvtest::FakeApp app({tvtest::Answer{reply.bytes.substr(0, cut)}});
+    // Each reply with the shortest cut of it that holds the whole body.
+    const std::pair<std::string, std::size_t> replies[] = {
+        {with_length, with_length.size()}, {with_chunks, with_chunks.size() - std::string("\r\n0\r\n\r\n").size()}};
+    for (const auto& [bytes, complete_from] : replies) {
+        for (std::size_t cut = 0; cut <= bytes.size(); ++cut) {
+            tvtest::FakeApp app({tvtest::Answer{bytes.substr(0, cut)}});
             const auto r = tvtest::run_ctl(spawn_args, tvtest::pane_env(app.port()));
-            if (cut >= reply.complete_from)
+            if (cut >= complete_from)
                 EXPECT_EQ(r, tvtest::printed(result)) << cut;
             else
                 EXPECT_TRUE(r.status == 1 && r.out.empty() && std::regex_match(r.err, cut_short))

@@ -30,24 +30,17 @@ const std::string own_tools = R"(image tools you can name with --tool:
 This list came from this client, not from the app: run it inside a tarvolt terminal to also see the registered image APIs, their ids and whether one is configured.
 )" + choice + "\n";
 
-tvtest::RunResult listing(const std::string& sources_json) {
-    tvtest::FakeApp app({tvtest::json_answer(R"({"ok":true,"sources":)" + sources_json + "}")});
-    auto r = run_ctl({"image", "--bogus", "--list-tools"}, tvtest::pane_env(app.port(), "pane \u00e9"));
-    EXPECT_EQ(app.requests().at(0).body, "{\"command\":\"image\",\"from\":\"pane \u00e9\",\"phase\":\"sources\"}");
-    return r;
-}
-
 TEST(SourceListing, OutsideAPaneListsTheClientsOwnTools) {
     EXPECT_EQ(run_ctl({"image", "--list-tools"}), tvtest::printed(own_tools));
 }
 
-TEST(SourceListing, LaysOutWhatTheAppSays) {
-    const auto r = listing(R"([
+TEST(SourceListing, LaysOutWhatTheAppSaysOrEndsInOneSentence) {
+    const std::string sources = R"({"ok":true,"sources":[
         {"kind":"tool","attemptPosition":1,"id":"grok-imagine","name":"Grok Imagine","installed":true,"authenticated":true,"detail":"logged in"},
         {"kind":"api","attemptPosition":300,"id":"or-x","name":"OpenRouter","model":""},
         {"kind":"tool","attemptPosition":2,"id":"codex-image","name":"Codex Image","installed":true,"authenticated":1},
         {"kind":"tool","attemptPosition":-1,"id":"caf\u00e9","name":7,"installed":true},
-        {"kind":"api","attemptPosition":2.5,"id":"or-flux-long-id","name":"Flux \u2014 2","model":"black-forest-labs/flux"}])");
+        {"kind":"api","attemptPosition":2.5,"id":"or-flux-long-id","name":"Flux \u2014 2","model":"black-forest-labs/flux"}]})";
     const std::string sections = R"(  local image tools — run in YOUR terminal; name one with --tool <id>
     1  grok-imagine  Grok Imagine  ready — logged in
     2  codex-image   Codex Image   NOT READY — {detail}
@@ -58,22 +51,18 @@ TEST(SourceListing, LaysOutWhatTheAppSays) {
     255  or-x             OpenRouter  active — the API's own default model
     0  or-flux-long-id  Flux — 2    active — model black-forest-labs/flux
     An API model id reads author/slug: in "openai/sora-2-pro" the part before the slash is who made the MODEL, never a second service. The service is the API named beside it.)";
-    EXPECT_EQ(r, (tvtest::RunResult{0, header + tvtest::replaced(sections, "{detail}", "") + closing, ""}));
-}
-
-TEST(SourceListing, EmptySectionsSaySo) {
-    EXPECT_EQ(listing("[]").out, header + no_tools + "\n\n" + no_apis + closing);
-}
-
-TEST(SourceListing, FailuresEndWithOneSentence) {
-    const std::pair<std::string, std::string> cases[] = {
-        {R"({"ok":true})", "the tarvolt answered no image sources"},
-        {R"({"ok":true,"sources":{}})", "the tarvolt answered no image sources"},
+    const std::pair<std::string, tvtest::RunResult> cases[] = {
+        {sources, tvtest::printed(header + tvtest::replaced(sections, "{detail}", "") + closing)},
+        {R"({"ok":true,"sources":[]})", tvtest::printed(header + no_tools + "\n\n" + no_apis + closing)},
+        {R"({"ok":true})", tvtest::refused("the tarvolt answered no image sources")},
+        {R"({"ok":true,"sources":{}})", tvtest::refused("the tarvolt answered no image sources")},
         {R"({"ok":true,"sources":[{"kind":"tool"},{"kind":"Tool"}]})",
-         "the tarvolt listed an image source of a kind this client does not know"}};
-    for (const auto& [reply, message] : cases) {
+         tvtest::refused("the tarvolt listed an image source of a kind this client does not know")}};
+    for (const auto& [reply, result] : cases) {
         tvtest::FakeApp app({tvtest::json_answer(reply)});
-        EXPECT_EQ(run_ctl({"image", "--list-tools"}, tvtest::pane_env(app.port())), tvtest::refused(message));
+        EXPECT_EQ(run_ctl({"image", "--bogus", "--list-tools"}, tvtest::pane_env(app.port(), "pane \u00e9")), result)
+            << reply;
+        EXPECT_EQ(app.requests().at(0).body, "{\"command\":\"image\",\"from\":\"pane \u00e9\",\"phase\":\"sources\"}");
     }
     EXPECT_EQ(run_ctl({"image", "--list-tools"},
                       {"TARVOLT_CTL_PORT=70000", "TARVOLT_CTL_TOKEN=t", "TARVOLT_TERMINAL_NAME=n"}),

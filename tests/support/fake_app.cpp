@@ -1,6 +1,6 @@
 #include "support/fake_app.h"
 
-#include "values/json.h"
+#include "support/outcome.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -57,9 +57,15 @@ std::string tool_plan(const std::string& path, const std::string& command_line, 
     return tv::to_compact_text({{"ok", true}, {"outputPath", path}, {"attempts", tv::Json::array({attempt})}});
 }
 
-Handler plan_then_ok(std::string plan) {
-    return [plan = std::move(plan)](const Request& request) {
-        return json_answer(request.body.find(R"("phase":"plan")") != std::string::npos ? plan : R"({"ok":true})");
+std::string phase_of(const Request& request) {
+    const auto parsed = tv::parse_json(request.body);
+    return parsed.value && parsed.value->is_object() ? parsed.value->value("phase", "") : "";
+}
+
+Handler plan_then(std::string plan, std::function<std::string(const tv::Json& body)> later) {
+    return [plan = std::move(plan), later = std::move(later)](const Request& request) {
+        const std::string answer = phase_of(request) == "plan" ? plan : later ? later(parse_or_fail(request.body)) : "";
+        return json_answer(answer.empty() ? R"({"ok":true})" : answer);
     };
 }
 

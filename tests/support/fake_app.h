@@ -3,6 +3,8 @@
 // or with a fault on the wire.
 #pragma once
 
+#include "values/json.h"
+
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -34,8 +36,11 @@ using Handler = std::function<Answer(const Request&)>;
 // An image plan of one local tool, Codex with model m, run as `command_line`
 // to draw the file at `path`.
 std::string tool_plan(const std::string& path, const std::string& command_line, std::uint64_t timeout_ms = 20'000);
-// Answers an image plan with `plan` and accepts everything else.
-Handler plan_then_ok(std::string plan);
+// The "phase" that the body of a request names, or "".
+std::string phase_of(const Request& request);
+// Answers the plan with `plan`, and every later phase with what `later` gives
+// for its body: {"ok":true} when it gives "" or there is no `later`.
+Handler plan_then(std::string plan, std::function<std::string(const tv::Json& body)> later = {});
 
 class FakeApp {
 public:

@@ -126,7 +126,6 @@ RunResult run(std::vector<std::string> argv, const std::vector<std::string>& env
 
 RunResult run_ctl(const std::vector<std::string>& args, const std::vector<std::string>& env,
                   const RunOptions& options) {
-    // The words of TARVOLT_CTL_WRAPPER (a memcheck run, say) go before the client.
     std::vector<std::string> argv;
     if (const char* wrapper = std::getenv("TARVOLT_CTL_WRAPPER")) {
         std::istringstream words(wrapper);

@@ -12,23 +12,15 @@
 namespace tv {
 namespace {
 
-namespace fs = std::filesystem;
-using tvtest::json_answer;
-using tvtest::reply;
 using tvtest::RunResult;
-using tvtest::ScriptedApp;
 using namespace std::chrono_literals;
-
-VideoAttempt attempt(std::uint64_t timeout_ms, PlanDuration poll) {
-    return {"veo", "Veo", "google/veo-3", duration_from_ms(timeout_ms), poll};
-}
 
 // A minute of grace; polls at the plan's own interval.
 TEST(VideoAttempt, GivesUpAtTheFirstPollPastTimeoutAndGrace) {
-    ScriptedApp app;
-    app.request_time = 0ms;
-    app.replies = {reply(R"({"ok":true,"jobId":"j"})"), reply(R"({"ok":true,"status":"Succeeded"})")};
-    const AttemptOutcome out = run_video_attempt(attempt(90000, {2, 500000000}), "p", "/nowhere", "pane", app.ports());
+    tvtest::ScriptedApp app(
+        {tvtest::reply(R"({"ok":true,"jobId":"j"})"), tvtest::reply(R"({"ok":true,"status":"Succeeded"})")}, 0ms);
+    const VideoAttempt attempt{"veo", "Veo", "google/veo-3", duration_from_ms(90000), {2, 500000000}};
+    const AttemptOutcome out = run_video_attempt(attempt, "p", "/nowhere", "pane", app.ports());
     EXPECT_EQ(out.reason, "was still running after 2 minute(s), so this caller stopped waiting");
     EXPECT_EQ(app.sent_at.back(), 150s);
     EXPECT_EQ(app.sent[0],
@@ -49,9 +41,9 @@ TEST(VideoExhaustedText, SaysWhetherEveryRegisteredApiWasTried) {
 class VideoCommand : public testing::Test {
 protected:
     void write_file(const std::string& bytes) const { std::ofstream(path_, std::ios::binary) << bytes; }
-    std::string plan(const std::string& attempts, int registered) const {
-        return R"({"ok":true,"outputPath":")" + path_ + R"(","registeredApiCount":)" + std::to_string(registered) +
-               R"(,"attempts":)" + attempts + "}";
+    // The plan of these attempts, three video APIs being registered.
+    std::string plan(const std::string& attempts) const {
+        return R"({"ok":true,"outputPath":")" + path_ + R"(","registeredApiCount":3,"attempts":)" + attempts + "}";
     }
     std::string filled(const std::string& text) const { return tvtest::replaced(text, "{path}", path_); }
 
@@ -61,24 +53,18 @@ protected:
 using VideoCommandSlow = VideoCommand;
 
 TEST_F(VideoCommandSlow, FallsBackThenDelivers) {
-    tvtest::FakeApp app([&](const tvtest::Request& r) {
-        const Json body = tvtest::parse_or_fail(r.body);
-        const std::string phase = body.value("phase", "");
-        if (phase == "plan") {
-            write_file("left over");
-            return json_answer(plan(
-                R"([{"kind":"api","apiId":"a1","apiName":"Sora","model":"openai/sora-2","timeoutMs":61000,"pollIntervalMs":900},{"kind":"api","apiId":"a2","apiName":"Veo","timeoutMs":0,"pollIntervalMs":1000}])",
-                2));
-        }
-        if (phase == "api-start") return json_answer(R"({"ok":true,"jobId":")" + body.value("api", "") + R"("})");
-        if (phase == "api-poll") {
-            // Left over from before the run, the file would pass for Sora's.
-            if (body["jobId"] == "a2") write_file("Y4M");
-            return json_answer(fs::exists(path_) ? R"({"ok":true,"status":"succeeded"})"
-                                                 : R"({"ok":true,"status":"failed","detail":"quota\n"})");
-        }
-        return json_answer(phase == "failure" ? R"({"ok":false,"error":"ledger locked"})" : R"({"ok":false})");
-    });
+    write_file("left over");
+    const std::string apis =
+        R"([{"kind":"api","apiId":"a1","apiName":"Sora","model":"openai/sora-2","timeoutMs":61000,"pollIntervalMs":900},{"kind":"api","apiId":"a2","apiName":"Veo","timeoutMs":0,"pollIntervalMs":1000}])";
+    tvtest::FakeApp app(tvtest::plan_then(plan(apis), [&](const Json& body) -> std::string {
+        if (body["phase"] == "api-start") return R"({"ok":true,"jobId":")" + body.value("api", "") + R"("})";
+        if (body["phase"] != "api-poll")
+            return body["phase"] == "failure" ? R"({"ok":false,"error":"ledger locked"})" : R"({"ok":false})";
+        // Left over from before the run, the file would pass for Sora's.
+        if (body["jobId"] == "a2") write_file("Y4M");
+        return std::filesystem::exists(path_) ? R"({"ok":true,"status":"succeeded"})"
+                                              : R"({"ok":true,"status":"failed","detail":"quota\n"})";
+    }));
     const auto start = std::chrono::steady_clock::now();
     const RunResult r =
         tvtest::run_ctl({"video", "--prompt", "a kite", "--out", "clip.mp4"}, tvtest::pane_env(app.port(), "pane-3"));
@@ -104,10 +90,10 @@ tarvolt-ctl: the video was generated but not recorded: unknown tarvolt error
 
 TEST_F(VideoCommand, EveryApiFailingEndsWithWhatEachAnswered) {
     const std::string long_reason(601, 'x');
-    // The plan, the start and the failure report.
     const std::string sora = R"([{"kind":"api","apiId":"a1","apiName":"Sora","timeoutMs":0,"pollIntervalMs":2500}])";
-    tvtest::FakeApp app({json_answer(plan(sora, 3)), json_answer(R"({"ok":false,"error":")" + long_reason + R"("})"),
-                         json_answer(R"({"ok":true})")});
+    tvtest::FakeApp app(tvtest::plan_then(plan(sora), [&](const Json& body) {
+        return body["phase"] == "api-start" ? R"({"ok":false,"error":")" + long_reason + R"("})" : "";
+    }));
     const std::string err =
         R"(tarvolt-ctl: every attempt below is an API call made by the app itself. A model id reads author/slug, so the part before the slash is who made the MODEL, never a second service.
 tarvolt-ctl: [1/1] generating with registered API Sora, model default model, up to 1 min, checking every 2s; writing {path}

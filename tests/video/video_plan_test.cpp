@@ -39,13 +39,12 @@ TEST(VideoPlan, ReadsDefaultsAndRoundsThePollInterval) {
         {"kind":"api","apiId":"c","apiName":"C","timeoutMs":0,"pollIntervalMs":1001},
         {"kind":"api","apiId":"d","apiName":"D","timeoutMs":0,"pollIntervalMs":2500}],
         "outputPath":"/w/v.mp4"})"));
+    const std::tuple<std::string, std::uint64_t, std::uint32_t> expected[] = {
+        {"default model", 1, 0}, {"m", 1, 0}, {"default model", 1, 1000000}, {"default model", 2, 500000000}};
     ASSERT_EQ(plan.attempts.size(), 4u);
-    EXPECT_EQ(plan.attempts[0].model, "default model");
-    EXPECT_EQ(plan.attempts[1].model, "m");
-    const std::pair<std::uint64_t, std::uint32_t> intervals[] = {{1, 0}, {1, 0}, {1, 1000000}, {2, 500000000}};
     for (std::size_t i = 0; i < 4; ++i) {
-        EXPECT_EQ(plan.attempts[i].poll_interval.seconds, intervals[i].first) << i;
-        EXPECT_EQ(plan.attempts[i].poll_interval.nanoseconds, intervals[i].second) << i;
+        const VideoAttempt& a = plan.attempts[i];
+        EXPECT_EQ(std::tuple(a.model, a.poll_interval.seconds, a.poll_interval.nanoseconds), expected[i]) << i;
     }
 }
 
