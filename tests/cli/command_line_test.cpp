@@ -84,7 +84,6 @@ TEST(CommandLine, TableHasEveryCommandOnce) {
 TEST(UsageText, IsPinned) {
     std::uint64_t hash = 0xcbf29ce484222325ULL;  // FNV-1a
     for (const unsigned char c : usage_text) hash = (hash ^ c) * 0x100000001b3ULL;
-    EXPECT_EQ(usage_text.size(), 8810u);
     EXPECT_EQ(hash, 0x764dda2ebcc64f0aULL);
 }
 

@@ -25,7 +25,6 @@ TEST(LedgerRender, EveryVariantOfEverySentence) {
          "artifact declared: out/a.png (1024 bytes, kind image)"},
 
         {render_progress, R"({"ok":true,"carried":[]})", recorded},
-        {render_progress, R"({"ok":true,"carried":"nextStep"})", recorded},
         {render_progress,
          R"({"ok":true,"carried":[{"field":"nextStep","value":"ship","at":"t1"},{"at":2,"value":"a.c",
             "field":"uncommitted"}]})",
