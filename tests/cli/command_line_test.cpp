@@ -18,12 +18,10 @@ const std::string clis = "; use one of: claude, codex, kimi, grok, opencode, cur
 std::string outcome(std::vector<std::string> args) {
     const CommandSpec* row = find_command(args.at(0));
     if (row == nullptr) return "no such command";
-    std::string body;
-    const std::string failure = tvtest::failure_of([&] {
-        const ParsedArgs parsed = parse_options(*row, std::span(args).subspan(1));
-        body = to_compact_text(build_request_body(row->name, parsed, "orchestrator"));
+    return tvtest::result_or_failure([&] {
+        return to_compact_text(
+            build_request_body(row->name, parse_options(*row, std::span(args).subspan(1)), "orchestrator"));
     });
-    return failure == "<no failure>" ? body : "fail: " + failure;
 }
 
 TEST(CommandLine, BuildsBodiesInWireOrder) {
@@ -52,7 +50,6 @@ TEST(CommandLine, BuildsBodiesInWireOrder) {
         {{"install-skill", "--instructions", "do", "--description", "d", "--name", "n", "--id", "i", "--tags",
           "t1,\u00a0t2\u3000"},
          R"(,"id":"i","name":"n","description":"d","tags":["t1","t2"],"content":"do")"},
-        {{"list"}, ""},
         {{"standby", "--terminal", "caf\u00e9"}, ",\"terminal\":\"caf\u00e9\""}};
     for (const auto& [args, members] : cases)
         EXPECT_EQ(outcome(args), R"({"command":")" + args[0] + R"(","from":"orchestrator")" + members + "}") << args[0];
@@ -63,11 +60,9 @@ TEST(CommandLine, RefusesWithExactSentences) {
         {{"send", "--to", "a", "--message"}, "the option \"--message\" requires a value"},
         {{"merge", "--to-main", "yes"}, "unexpected argument \"yes\"" + usage},
         {{"list", "--task", "x"}, "unknown option \"--task\" for the command \"list\"" + usage},
-        {{"list", ""}, "unexpected argument \"\"" + usage},
         {{"list", "-"}, "unexpected argument \"-\"" + usage},
         {{"list", "--"}, "unknown option \"--\" for the command \"list\"" + usage},
         {{"spawn", "--task=x"}, "unknown option \"--task=x\" for the command \"spawn\"" + usage},
-        {{"send", "--message", "m"}, "the command \"send\" requires --to" + usage},
         {{"install-skill", "--id", "i", "--name", "n"}, "the command \"install-skill\" requires --description" + usage},
         {{"spawn", "--task", "t", "--cli", "Codex", "--complexity", "x"}, "invalid --cli value \"Codex\"" + clis},
         {{"spawn", "--task", "t", "--complexity", "Alta"},
@@ -89,7 +84,6 @@ TEST(CommandLine, TableHasEveryCommandOnce) {
 TEST(UsageText, IsPinned) {
     std::uint64_t hash = 0xcbf29ce484222325ULL;  // FNV-1a
     for (const unsigned char c : usage_text) hash = (hash ^ c) * 0x100000001b3ULL;
-    EXPECT_EQ(usage_text.size(), 8810u);
     EXPECT_EQ(hash, 0x764dda2ebcc64f0aULL);
 }
 

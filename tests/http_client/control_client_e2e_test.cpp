@@ -14,13 +14,12 @@ using tvtest::run_ctl;
 
 TEST(ControlRequest, SendsExactBytes) {
     FakeApp app({tvtest::json_answer(R"({"ok":false,"error":"x"})", 500)});
-    const auto r = run_ctl({"list"}, pane_env(app.port(), "pan\u00e9", "tok\u00e9n"));
+    run_ctl({"list"}, pane_env(app.port(), "pan\u00e9", "tok\u00e9n"));
     ASSERT_EQ(app.requests().size(), 1u);
     // The length counts bytes, not characters.
     const std::string wire =
         "POST /control HTTP/1.1\r\nhost: 127.0.0.1:{port}\r\nconnection: close\r\ncontent-type: application/json\r\ncontent-length: 33\r\nx-tarvolt-token: tok\u00e9n\r\n\r\n{\"command\":\"list\",\"from\":\"pan\u00e9\"}";
     EXPECT_EQ(app.requests()[0].raw, tvtest::replaced(wire, "{port}", std::to_string(app.port())));
-    EXPECT_EQ(r, tvtest::refused("x"));
 }
 
 // No length and several reads' worth: the reply ends where the app hangs up.

@@ -1,6 +1,6 @@
 #include "render/history.h"
 
-#include "support/replies.h"
+#include "support/outcome.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -8,9 +8,9 @@
 namespace tv {
 namespace {
 
-using tvtest::rendered;
-
-const char* const two_day_reply = R"({"ok":true,"projectKey":"/w/app","days":[
+// Days set apart by one blank line; the project is the reply's, not the day's.
+TEST(RenderHistory, LaysOutEveryDay) {
+    const char* const two_day_reply = R"({"ok":true,"projectKey":"/w/app","days":[
   {"day":"2026-03-04","requests":[
     {"summary":"  Corrigir\r\nlogin ","totals":{"taskCount":1234,"agentCount":"1","modelCount":2.5,"commitCount":null,
        "totalTokens":1234567,"inputTokens":1000000,"cachedInputTokens":200000,"outputTokens":34567,
@@ -22,20 +22,13 @@ const char* const two_day_reply = R"({"ok":true,"projectKey":"/w/app","days":[
         "commits":[{"sha":"abc123","subject":"fix login\n"},{"sha":"def456","subject":"add test"}]},
        {"text":"review","outcome":"failed","panelName":"rev","panelId":"p-9","models":[],"costUsd":null,
         "commits":[]}]},
-    {"summary":"Docs","totals":null,"tasks":[]}],
-   "totals":{"taskCount":2,"agentCount":1,"modelCount":2,"commitCount":2,"totalTokens":1234567,
-     "inputTokens":1000000,"cachedInputTokens":200000,"outputTokens":34567,"elapsedSeconds":90061,
-     "costUsd":0,"unpricedTaskCount":3}},
+    {"summary":"Docs","totals":null,"tasks":[]}],"totals":{"costUsd":0,"unpricedTaskCount":3}},
   {"day":"2026-03-05","projectKey":"ignored","requests":[],"totals":"x"}]})";
-
-// Days set apart by one blank line; the project is the reply's, not the day's.
-TEST(RenderHistory, LaysOutEveryDay) {
-    // Totals that are not an object: every figure absent.
-    const std::string no_totals =
+    // Totals without these figures, or not an object at all.
+    const std::string no_figures =
         R"(  execução        undefined tarefa(s) | undefined agente(s) | undefined modelo(s) | undefined commit(s)
   tokens          undefined (entrada undefined, cache undefined, saída undefined)
-  tempo total     0h 00m 00s
-  custo           $NaN + undefined tarefa(s) sem preço)";
+  tempo total     0h 00m 00s)";
     const std::string days = R"(dia 2026-03-04 — foi feito: Corrigir login; Docs
 projeto: /w/app
 
@@ -62,13 +55,12 @@ pedido: Corrigir login
     commits         —
 
 pedido: Docs
-{no totals}
+{no figures}
+  custo           $NaN + undefined tarefa(s) sem preço
   (nenhuma tarefa registrada)
 
 TOTAL DO DIA
-  execução        2 tarefa(s) | 1 agente(s) | 2 modelo(s) | 2 commit(s)
-  tokens          1.234.567 (entrada 1.000.000, cache 200.000, saída 34.567)
-  tempo total     25h 01m 01s
+{no figures}
   custo           desconhecido (3 tarefa(s) sem preço)
 *** VALOR TOTAL EM DÓLARES: desconhecido (3 tarefa(s) sem preço) ***
 
@@ -76,31 +68,29 @@ dia 2026-03-05 — foi feito: {nothing}
 projeto: /w/app
 
 TOTAL DO DIA
-{no totals}
+{no figures}
+  custo           $NaN + undefined tarefa(s) sem preço
 *** VALOR TOTAL EM DÓLARES: $NaN + undefined tarefa(s) sem preço ***)";
-    EXPECT_EQ(rendered(render_history, two_day_reply),
-              tvtest::replaced(tvtest::replaced(days, "{no totals}", no_totals), "{nothing}", ""));
-    EXPECT_EQ(rendered(render_history, R"({"ok":true,"days":[],"projectKey":"/w/app"})"),
+    EXPECT_EQ(tvtest::rendered(render_history, two_day_reply),
+              tvtest::replaced(tvtest::replaced(days, "{no figures}", no_figures), "{nothing}", ""));
+    EXPECT_EQ(tvtest::rendered(render_history, R"({"ok":true,"days":[],"projectKey":"/w/app"})"),
               "nenhum histórico encontrado para os filtros informados (projeto: /w/app)");
 }
 
 TEST(RenderHistory, WrongShapedListsEndTheRun) {
-    // A task whose lists are given by the case; everything else well formed.
-    const auto with_task = [](const std::string& task) {
-        return R"({"days":[{"day":"d","requests":[{"summary":"s","tasks":[)" + task + "]}]}]}";
-    };
     const std::pair<std::string, std::string> cases[] = {
         {R"({"days":"x"})", "responseBody.days is not iterable"},
         {R"({"days":null})", "Cannot read properties of null (reading 'length')"},
         {R"({"days":[{"requests":7}]})", "responseBody.days requests are not iterable"},
-        {with_task(R"({"models":"a","commits":[]})"), "responseBody history models are not iterable"},
-        {with_task(R"({"models":[],"commits":{"sha":"a"}})"), "responseBody history commits are not iterable"},
         // The first wrong list in report order decides.
-        {with_task(R"({"models":7,"commits":null})"), "responseBody history models are not iterable"},
-        {with_task(R"({"models":[],"commits":1},{"commits":[]})"), "responseBody history commits are not iterable"},
+        {R"({"days":[{"requests":[{"tasks":[{"models":7,"commits":null}]}]}]})",
+         "responseBody history models are not iterable"},
+        {R"({"days":[{"requests":[{"tasks":[{"models":[],"commits":1},{"commits":[]}]}]}]})",
+         "responseBody history commits are not iterable"},
         {R"({"days":[{"requests":[{"tasks":"x"}]},{"requests":null}]})", "responseBody history tasks are not iterable"},
     };
-    for (const auto& [reply, message] : cases) EXPECT_EQ(rendered(render_history, reply), "fail: " + message) << reply;
+    for (const auto& [reply, message] : cases)
+        EXPECT_EQ(tvtest::rendered(render_history, reply), "fail: " + message) << reply;
 }
 
 }  // namespace

@@ -1,20 +1,18 @@
 #include "render/ledger.h"
 
-#include "support/replies.h"
+#include "render/render.h"
+#include "support/outcome.h"
 
 #include <gtest/gtest.h>
 
 namespace tv {
 namespace {
 
-using tvtest::rendered;
-
 TEST(LedgerRender, EveryVariantOfEverySentence) {
     const std::string null_length = "fail: Cannot read properties of null (reading 'length')";
     const std::string delivered =
         "report delivered to the orchestrator; this terminal stays visible and idle until the orchestrator accepts it, then moves to standby";
     const std::string recorded = "progress recorded in the workstation ledger";
-    // The body, or "fail: {message}".
     const std::tuple<Renderer, const char*, std::string> cases[] = {
         {render_done, R"({"ok":true,"delivered":false})",
          "report saved in the workstation ledger, but it did NOT reach the orchestrator terminal; it is waiting in its inbox. This terminal stays visible and idle until the orchestrator accepts it, then moves to standby"},
@@ -27,7 +25,6 @@ TEST(LedgerRender, EveryVariantOfEverySentence) {
          "artifact declared: out/a.png (1024 bytes, kind image)"},
 
         {render_progress, R"({"ok":true,"carried":[]})", recorded},
-        {render_progress, R"({"ok":true,"carried":"nextStep"})", recorded},
         {render_progress,
          R"({"ok":true,"carried":[{"field":"nextStep","value":"ship","at":"t1"},{"at":2,"value":"a.c",
             "field":"uncommitted"}]})",
@@ -105,7 +102,7 @@ TEST(LedgerRender, EveryVariantOfEverySentence) {
         {render_status, R"({"ok":true,"panels":null})", null_length},
         {render_status, R"({"ok":true,"panels":{"name":"api-2"}})", "fail: responseBody.panels is not iterable"},
     };
-    for (const auto& [render, reply, body] : cases) EXPECT_EQ(rendered(render, reply), body) << reply;
+    for (const auto& [render, reply, body] : cases) EXPECT_EQ(tvtest::rendered(render, reply), body) << reply;
 }
 
 }  // namespace

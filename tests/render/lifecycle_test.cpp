@@ -1,6 +1,7 @@
 #include "render/lifecycle.h"
 
-#include "support/replies.h"
+#include "render/render.h"
+#include "support/outcome.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +13,7 @@ TEST(LifecycleRender, EveryVariantOfEverySentence) {
         // The routing parts keep their own order whatever the reply's order.
         {render_spawn, R"({"ok":true,"category":"c","effort":"high","terminalName":"w","model":"m","cliId":"kimi"})",
          "subterminal created: w (cli kimi, model m, effort high, category c)"},
-        {render_spawn, R"({"ok":true,"terminalName":"api-2"})", "subterminal created: api-2"},
+        {render_spawn, R"({"ok":true,"terminalName":"api-2","mcpWarnings":{"0":"x"}})", "subterminal created: api-2"},
         // Presence decides: null and the empty string still give their part
         // or line; only the strings of mcpWarnings give lines.
         {render_spawn,
@@ -23,7 +24,6 @@ TEST(LifecycleRender, EveryVariantOfEverySentence) {
          "leaderboard routing: \n"
          "warning: w1\n"
          "warning: "},
-        {render_send, R"({"ok":true,"mcpWarnings":{"0":"x"}})", "message sent"},
         {render_send, R"({"ok":true,"mcpWarnings":["mcp \"fs\" unavailable",["c"]]})",
          "message sent\nwarning: mcp \"fs\" unavailable"},
         {render_standby, R"({"ok":true,"terminalName":"api-2"})",

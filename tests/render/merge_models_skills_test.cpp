@@ -1,6 +1,7 @@
 #include "render/merge_models_skills.h"
 
-#include "support/replies.h"
+#include "render/render.h"
+#include "support/outcome.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +12,6 @@ namespace {
 
 TEST(MergeModelsSkillsRender, EveryVariant) {
     const std::string null_length = "fail: Cannot read properties of null (reading 'length')";
-    // The body, or "fail: {message}".
     const std::tuple<Renderer, const char*, std::string> cases[] = {
         // merge: the variant follows the exact outcome string.
         {render_merge, R"({"outcome":"nothing-to-integrate","detail":"main already has it","folderPath":"/w"})",

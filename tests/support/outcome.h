@@ -1,5 +1,5 @@
 // What a call that may end in `fail` came to, and a reply parsed or the test
-// failed: the two helpers every test folder needs.
+// failed: the helpers every test folder needs.
 #pragma once
 
 #include "base/fail.h"
@@ -12,19 +12,16 @@
 
 namespace tvtest {
 
-// The parsed value; a text that is not JSON fails the test.
-inline tv::Json parse_or_fail(std::string_view json_text) {
-    tv::JsonParse parsed = tv::parse_json(json_text);
-    if (!parsed.value) ADD_FAILURE() << "bad JSON text: " << parsed.error << "\n" << json_text;
-    return parsed.value ? std::move(*parsed.value) : tv::Json();
+// What a parse came to; a text that is not JSON fails the test.
+template <class Parsed>
+auto value_or_fail(Parsed parsed, std::string_view text) {
+    if (!parsed.value) ADD_FAILURE() << "bad JSON text: " << parsed.error << "\n" << text;
+    return parsed.value ? std::move(*parsed.value) : typename decltype(parsed.value)::value_type();
 }
 
-// The reply read the way the client reads it; a text that is not JSON fails the test.
-inline tv::JsonTree reply_or_fail(std::string_view json_text) {
-    tv::JsonTreeParse parsed = tv::parse_reply(json_text);
-    if (!parsed.value) ADD_FAILURE() << "bad JSON text: " << parsed.error << "\n" << json_text;
-    return parsed.value ? std::move(*parsed.value) : tv::JsonTree();
-}
+// The exact value, or the reply read the way the client reads it.
+inline tv::Json parse_or_fail(std::string_view text) { return value_or_fail(tv::parse_json(text), text); }
+inline tv::JsonTree reply_or_fail(std::string_view text) { return value_or_fail(tv::parse_reply(text), text); }
 
 // The text with every `from` in it replaced by `to`.
 inline std::string replaced(std::string text, std::string_view from, std::string_view to) {
@@ -42,6 +39,20 @@ std::string failure_of(Call&& call) {
         return f.message;
     }
     return "<no failure>";
+}
+
+// What the call returned, or "fail: {message}".
+template <class Call>
+std::string result_or_failure(Call&& call) {
+    std::string result;
+    const std::string failure = failure_of([&] { result = call(); });
+    return failure == "<no failure>" ? result : "fail: " + failure;
+}
+
+// What a renderer makes of a reply written as JSON text, so that number kinds are exact.
+template <class Render>
+std::string rendered(Render render, std::string_view reply_text) {
+    return result_or_failure([&, reply = reply_or_fail(reply_text)] { return render(reply); });
 }
 
 }  // namespace tvtest

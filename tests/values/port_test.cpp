@@ -7,7 +7,7 @@ namespace tv {
 namespace {
 
 std::string refused(const std::string& shown) {
-    return "Port should be >= 0 and < 65536. Received type number (" + shown + ").";
+    return "fail: Port should be >= 0 and < 65536. Received type number (" + shown + ").";
 }
 
 // The number rules are text_to_number's; these are the port's own: NaN and
@@ -20,12 +20,11 @@ TEST(CheckPort, AcceptsFallsBackOrRefuses) {
         {"-1", refused("-1")}, {"0.5", refused("0.5")},  {"80.5", refused("80.5")},
     };
     for (const auto& [text, want] : cases) {
-        std::string got;
-        const std::string failure = tvtest::failure_of([&, text = text] {
+        const std::string got = tvtest::result_or_failure([text = text] {
             const PortCheck p = check_port(text);
-            got = std::to_string(p.port) + " " + p.port_text;
+            return std::to_string(p.port) + " " + p.port_text;
         });
-        EXPECT_EQ(got.empty() ? failure : got, want) << text;
+        EXPECT_EQ(got, want) << text;
     }
 }
 

@@ -1,6 +1,5 @@
 #include "values/value_text.h"
 #include "support/outcome.h"
-#include "support/reply_tree.h"
 #include "values/guarded_list.h"
 #include "values/output_frame.h"
 
@@ -9,7 +8,6 @@
 namespace tv {
 namespace {
 
-using tvtest::failure_of;
 using tvtest::reply_or_fail;
 
 // How each number is laid out is number_to_text's; this is which numbers go through it.
@@ -76,9 +74,9 @@ TEST(GuardedList, EndsTheRunOnWrongShapes) {
     };
     for (const auto& c : cases) {
         const JsonTree v = reply_or_fail(c.reply);
-        EXPECT_EQ(failure_of([&] { counted_list(&v.root(), "l", "wrong kind"); }), c.counted) << c.reply;
-        EXPECT_EQ(failure_of([&] { walked_list(&v.root(), "l"); }), c.walked) << c.reply;
-        EXPECT_EQ(failure_of([&] { nested_holder(&v.root(), "l", "first"); }), c.nested) << c.reply;
+        EXPECT_EQ(tvtest::failure_of([&] { counted_list(&v.root(), "l", "wrong kind"); }), c.counted) << c.reply;
+        EXPECT_EQ(tvtest::failure_of([&] { walked_list(&v.root(), "l"); }), c.walked) << c.reply;
+        EXPECT_EQ(tvtest::failure_of([&] { nested_holder(&v.root(), "l", "first"); }), c.nested) << c.reply;
     }
 }
 
