@@ -20,12 +20,13 @@ std::string brief_with(const std::string& members) {
            std::string(members.empty() ? "" : ",") + members + "}";
 }
 
-// The lines of one block of the brief: after `from`, up to the next blank line.
-std::string block(const std::string& body, const std::string& from) {
-    const std::size_t at = body.find(from);
-    if (at == std::string::npos) return "<no " + from + ">";
-    const std::size_t start = at + from.size();
-    return body.substr(start, body.find("\n\n", start) - start);
+// The whole sheet of brief_with(members) while its lists stay empty.
+std::string bare_sheet(const std::string& mode,
+                       const std::string& build = "1.4.0 \u00b7 commit abc1234 \u00b7 built 2024-05-01") {
+    return "app build: " + build + "\nworkstation: ws\nfolder: /home/u/ws\nyou are: orchestrator [orchestrator]\n" +
+           "default CLI: claude  autonomous mode: " + mode + "\n\nterminals:\n  (none)\n\n" +
+           "routing categories (leaderboard leaders):\n\n" +
+           "catalog index (details per task via \"tarvolt-ctl skills --for\"):\n  (empty)\n\nprotocol:";
 }
 
 TEST(ListRenderer, PrintsTerminalsThenIdleAndStandbyNames) {
@@ -90,11 +91,8 @@ TEST(BriefRenderer, PrintsTheWholeSheet) {
         "  3");
     // Empty lists, a build that is no object, and truthiness for the mode.
     EXPECT_EQ(rendered(render_brief, brief_with(R"("build":7,"autonomousMode":"0")")),
-              "app build: undefined \u00b7 commit undefined \u00b7 built undefined\nworkstation: ws\n"
-              "folder: /home/u/ws\nyou are: orchestrator [orchestrator]\ndefault CLI: claude  autonomous mode: on\n\n"
-              "terminals:\n  (none)\n\nrouting categories (leaderboard leaders):\n\n"
-              "catalog index (details per task via \"tarvolt-ctl skills --for\"):\n  (empty)\n\nprotocol:");
-    EXPECT_EQ(block(rendered(render_brief, brief_with(R"("autonomousMode":0)")), "autonomous mode: "), "off");
+              bare_sheet("on", "undefined \u00b7 commit undefined \u00b7 built undefined"));
+    EXPECT_EQ(rendered(render_brief, brief_with(R"("autonomousMode":0)")), bare_sheet("off"));
 }
 
 TEST(BriefRenderer, DevelopmentProfileVariants) {
@@ -116,10 +114,10 @@ TEST(BriefRenderer, DevelopmentProfileVariants) {
          "  --cli codex --model m1 --effort high\n  --cli codex --model m2\n  --cli kimi --model k --effort null\n"
          "  no models selected in: grok, qwen"},
     };
-    for (const auto& [profile, lines] : cases) {
-        const std::string body = rendered(render_brief, brief_with(std::string("\"developmentProfile\":") + profile));
-        EXPECT_EQ(block(body, "autonomous mode: on\ndevelopment profile: "), lines) << profile;
-    }
+    for (const auto& [profile, lines] : cases)
+        EXPECT_EQ(rendered(render_brief, brief_with(std::string("\"developmentProfile\":") + profile)),
+                  bare_sheet("on\ndevelopment profile: " + lines))
+            << profile;
 }
 
 // Blocks are read in the order they print: the first wrong one decides.
@@ -133,9 +131,8 @@ TEST(BriefRenderer, RefusesListsOfTheWrongShapeInBlockOrder) {
         {R"("catalog":{"kind":"skill"})", "responseBody.catalog is not iterable"},
         {R"("protocol":null)", "responseBody.protocol is not iterable"},
     };
-    for (const auto& [members, message] : cases) {
+    for (const auto& [members, message] : cases)
         EXPECT_EQ(rendered(render_brief, brief_with(members)), "fail: " + message) << members;
-    }
 }
 
 }  // namespace
