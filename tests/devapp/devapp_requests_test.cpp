@@ -58,10 +58,13 @@ TEST(DevappRequests, StopsCleanlyOnSignalsAndRefusesBadOptions) {
         {{"--fail", "dalle"},
          {2, "", "tarvolt-devapp: unknown source id \"dalle\" for --fail; see tarvolt-devapp --help\n"}},
         {{"--port"}, {2, "", "tarvolt-devapp: the option \"--port\" needs a value\n"}},
-        {{"draw", "--out", "x.png"}, {2, "", "tarvolt-devapp draw: draw needs --prompt\n"}}};
+        {{"draw", "--out", "x.png"}, {2, "", "tarvolt-devapp draw: draw needs --prompt\n"}},
+        {{"--panes", "tmux", "--dir", taken.folder},
+         {1, "",
+          "tarvolt-devapp: --panes tmux runs every pane in tmux, which is not installed here; install the Debian package \"tmux\" (apt-get install tmux)\n"}}};
     for (auto [args, result] : cases) {
         args.insert(args.begin(), TARVOLT_DEVAPP_PATH);
-        EXPECT_EQ(tvtest::run(args), result) << args[1];
+        EXPECT_EQ(tvtest::run(args, {"PATH=/nonexistent"}), result) << args[1];  // no tmux there
     }
 }
 

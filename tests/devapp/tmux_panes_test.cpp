@@ -64,11 +64,4 @@ TEST_F(TmuxPanes, StandbyKeepsTheProcessTextArrivesWholeAndAnExitedCommandIsRepo
     EXPECT_EQ(app.ask("list")["terminals"].size(), 2u) << "a window killed from outside is gone";
 }
 
-TEST(TmuxPanesWithoutTmux, RefuseToStartNamingThePackage) {
-    const auto r = tvtest::run({TARVOLT_DEVAPP_PATH, "--panes", "tmux", "--dir", testing::TempDir() + "/no-tmux"},
-                               {"PATH=/nonexistent"});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("the Debian package \"tmux\""), std::string::npos) << r.err;
-}
-
 }  // namespace
