@@ -92,14 +92,13 @@ TEST(DevappFaults, BodiesAreReadOnlyWithTheTokenAndOnlyUpTo16MB) {
     for (const std::string& auth : {""s, token})
         for (const std::string framing : {"transfer-encoding: chunked\r\n\r\n", "content-length: 1000000000\r\n\r\n"}) {
             std::size_t sent = 0;
-            const std::string got = app.exchange(head + auth + framing, chunk, 256u << 20, &sent);
-            EXPECT_EQ(got.substr(0, 13) + devapptest::body_of(got), auth.empty() ? missing : too_large) << framing;
+            EXPECT_EQ(app.exchange(head + auth + framing, chunk, 256u << 20, &sent), auth.empty() ? missing : too_large)
+                << framing;
             // Nothing past the limit was read, give or take what the sockets buffer.
             EXPECT_LT(sent, 48u << 20) << auth << framing;
         }
     const std::string gzipped = "content-encoding: gzip\r\ncontent-length: " + std::to_string(bomb.size()) + "\r\n\r\n";
-    const std::string answer = app.exchange(head + token + gzipped, bomb, bomb.size());
-    EXPECT_EQ(answer.substr(0, 13) + devapptest::body_of(answer), too_large);
+    EXPECT_EQ(app.exchange(head + token + gzipped, bomb, bomb.size()), too_large);
     EXPECT_EQ(app.ask("status")["ok"], true);
 }
 
@@ -127,11 +126,9 @@ TEST(DevappFaults, PanesWritingAtOnceKeepTheJournalWhole) {
     }
     EXPECT_EQ(lines, panes + 2 * panes * notes);
     EXPECT_EQ(texts.size(), static_cast<std::size_t>(panes * notes));
-    const Json status = app.ask("status");
-    for (const auto& panel : status["panels"]) {
-        if (panel["role"] != "subagent") continue;
-        EXPECT_EQ(panel["progressPoint"], panel["name"].get<std::string>() + " at 24");
-    }
+    const Json panels = app.ask("status")["panels"];
+    for (int p = 1; p <= panes; ++p)
+        EXPECT_EQ(panels[p]["progressPoint"], panels[p]["name"].get<std::string>() + " at 24");
 }
 
 TEST(DevappFaultsSlow, SilentAndDrippingConnectionsDoNotKeepACallWaiting) {

@@ -95,15 +95,13 @@ TEST(DevappImage, ApiJobWritesOnlyAPlannedPathAfterItsPolls) {
 TEST(DevappImage, FailingAndStalledSourcesShowTheirRoads) {
     Devapp app({"--fail", "grok-imagine", "--stall", "codex-image", "--stall", "sim-image", "--fail", "sim-video"});
     const Json plan = app.ask("image", {{"phase", "plan"}, {"prompt", "a kite"}, {"out", "kite.png"}});
-    const Json& attempts = plan["attempts"];
-    ASSERT_EQ(attempts.size(), 3u) << plan.dump();
+    EXPECT_EQ(
+        tvtest::replaced(app.normalized(tv::to_compact_text(plan)), TARVOLT_DEVAPP_PATH, "{devapp}"),
+        R"({"ok":true,"attempts":[{"kind":"command","timeoutMs":120000,"imageCliId":"grok-imagine","toolName":"Grok Imagine","model":"grok-2-image","commandLine":"'{devapp}' draw --tool grok-imagine --model 'grok-2-image' --prompt 'a kite' --out '{folder}/kite.png' --fail 'Grok Imagine is out of quota until tomorrow (the stand-in was told to fail it, with --fail grok-imagine)'"},{"kind":"command","timeoutMs":2000,"imageCliId":"codex-image","toolName":"Codex Image","model":"gpt-image-1","commandLine":"'{devapp}' draw --tool codex-image --model 'gpt-image-1' --prompt 'a kite' --out '{folder}/kite.png' --stall"},{"kind":"api","timeoutMs":0,"apiId":"sim-image","apiName":"Simulated Image API","model":"devapp/painter-1"}],"outputPath":"{folder}/kite.png","registeredApiCount":1,"pending":"0/0"})");
     const std::string quota =
         "Grok Imagine is out of quota until tomorrow (the stand-in was told to fail it, with --fail grok-imagine)\n";
-    EXPECT_EQ(sh(attempts[0]["commandLine"]), (tvtest::RunResult{3, "", quota}));
+    EXPECT_EQ(sh(plan["attempts"][0]["commandLine"]), (tvtest::RunResult{3, "", quota}));
     EXPECT_FALSE(std::filesystem::exists(app.folder + "/kite.png"));
-    EXPECT_EQ(attempts[1]["timeoutMs"], 2000);
-    EXPECT_NE(attempts[1]["commandLine"].get<std::string>().find(" --stall"), std::string::npos);
-    EXPECT_EQ(attempts[2]["timeoutMs"], 0);
     app.replies(R"~(
 {"command":"image","from":"orchestrator","phase":"api-start","api":"sim-image","prompt":"a kite","path":"{folder}/kite.png"} => {"ok":true,"jobId":"img-1","pending":"0/0"}
 {"command":"image","from":"orchestrator","phase":"api-poll","jobId":"img-1"} => {"ok":true,"status":"running","progress":"queued at the provider, not started yet","pending":"0/0"}
@@ -116,11 +114,11 @@ TEST(DevappImage, FailingAndStalledSourcesShowTheirRoads) {
 )~");
 }
 
-TEST(DevappVideo, JobCountsOnlyPollsAtItsCadence) {
+TEST(DevappVideo, NamedApiJobCountsOnlyPollsAtItsCadence) {
     Devapp app({"--poll-ms", "200"});
     app.replies(R"~(
-{"command":"video","from":"orchestrator","phase":"plan","prompt":"a red kite over the sea","api":"sim-video","out":"kite.y4m"} => {"ok":true,"attempts":[{"kind":"api","apiId":"sim-video","apiName":"Simulated Video API","model":"devapp/reel-1","timeoutMs":300000,"pollIntervalMs":200}],"outputPath":"{folder}/kite.y4m","registeredApiCount":2,"pending":"0/0"}
-{"command":"video","from":"orchestrator","phase":"api-start","api":"sim-video","prompt":"a red kite","path":"{folder}/kite.y4m"} => {"ok":true,"jobId":"vid-1","pending":"0/0"}
+{"command":"video","from":"orchestrator","phase":"plan","prompt":"waves","api":"sim-video-hd","out":"clips/waves.y4m"} => {"ok":true,"attempts":[{"kind":"api","apiId":"sim-video-hd","apiName":"Simulated Video API HD","model":"devapp/reel-hd","timeoutMs":300000,"pollIntervalMs":200}],"outputPath":"{folder}/clips/waves.y4m","registeredApiCount":2,"pending":"0/0"}
+{"command":"video","from":"orchestrator","phase":"api-start","api":"sim-video-hd","prompt":"waves","path":"{folder}/clips/waves.y4m"} => {"ok":true,"jobId":"vid-1","pending":"0/0"}
 # Polls closer together than the cadence do not move the job.
 {"command":"video","from":"orchestrator","phase":"api-poll","jobId":"vid-1"} => {"ok":true,"status":"running","progress":"rendering, 0 of 2 steps done","pending":"0/0"}
 )~");
@@ -134,18 +132,12 @@ TEST(DevappVideo, JobCountsOnlyPollsAtItsCadence) {
 {"command":"video","from":"orchestrator","phase":"api-poll","jobId":"vid-1"} => {"ok":true,"status":"succeeded","pending":"0/0"}
 # An image poll cannot reach a video job.
 {"command":"image","from":"orchestrator","phase":"api-poll","jobId":"vid-1"} => {"ok":false,"error":"no image job \"vid-1\" was started by this app"}
-)~");
-}
-
-TEST(DevappVideo, NamedApiAndAppWithoutVideoApis) {
-    Devapp app({"--poll-ms", "1", "--job-polls", "1"});
-    app.replies(R"~(
-{"command":"video","from":"orchestrator","phase":"plan","prompt":"waves","api":"sim-video-hd","out":"clips/waves.y4m"} => {"ok":true,"attempts":[{"kind":"api","apiId":"sim-video-hd","apiName":"Simulated Video API HD","model":"devapp/reel-hd","timeoutMs":300000,"pollIntervalMs":1}],"outputPath":"{folder}/clips/waves.y4m","registeredApiCount":2,"pending":"0/0"}
-{"command":"video","from":"orchestrator","phase":"api-start","api":"sim-video-hd","prompt":"waves","path":"{folder}/clips/waves.y4m"} => {"ok":true,"jobId":"vid-1","pending":"0/0"}
-{"command":"video","from":"orchestrator","phase":"api-poll","jobId":"vid-1"} => {"ok":true,"status":"succeeded","pending":"0/0"}
 {"command":"video","from":"orchestrator","phase":"plan","prompt":"x","api":"sora"} => {"ok":false,"error":"no registered video API has the id \"sora\""}
 )~");
     EXPECT_EQ(tvtest::read_file(app.folder + "/clips/waves.y4m").substr(0, 23), "YUV4MPEG2 W320 H180 F12");
+}
+
+TEST(DevappVideo, AppWithoutVideoApisRefusesToPlan) {
     EXPECT_EQ(
         tv::to_compact_text(Devapp({"--no-video-apis"}).ask("video", {{"phase", "plan"}, {"prompt", "x"}})),
         R"({"ok":false,"error":"no video API is registered and active in this app: a person registers one on the settings page. Video has no local tool to fall back to"})");

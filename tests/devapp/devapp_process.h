@@ -109,9 +109,9 @@ public:
         return -1;
     }
 
-    // Raw bytes in, raw bytes out, for requests the client would never send:
-    // the head, then the piece again and again (at most `limit` bytes of it,
-    // counted in `sent`) until the app answers.
+    // Raw bytes in, "HTTP/1.1 <code> <body>" out, for requests the client would
+    // never send: the head, then the piece again and again (at most `limit`
+    // bytes of it, counted in `sent`) until the app answers.
     std::string exchange(const std::string& head, const std::string& piece = "", std::size_t limit = 0,
                          std::size_t* sent = nullptr) const {
         const int fd = connect_raw();
@@ -136,7 +136,8 @@ public:
         }
         ::close(fd);
         if (sent != nullptr) *sent = out;
-        return answer;
+        const std::size_t body = answer.find("\r\n\r\n");
+        return body == std::string::npos ? answer : answer.substr(0, 13) + answer.substr(body + 4);
     }
 
     pid_t pid() const { return pid_; }
@@ -151,7 +152,5 @@ private:
     tvtest::ScratchDir scratch_{"devapp-" + std::to_string(++made_)};
     pid_t pid_ = -1;
 };
-
-inline std::string body_of(const std::string& response) { return response.substr(response.find("\r\n\r\n") + 4); }
 
 }  // namespace devapptest

@@ -7,7 +7,6 @@
 
 namespace {
 
-using devapptest::body_of;
 using devapptest::Devapp;
 
 TEST(DevappRequests, WrongTokensAndMalformedBodiesAreRefusedWithAReason) {
@@ -17,12 +16,12 @@ TEST(DevappRequests, WrongTokensAndMalformedBodiesAreRefusedWithAReason) {
         EXPECT_EQ(tv::to_compact_text(app.post_text(R"({"command":"list","from":"orchestrator"})", wrong)),
                   R"({"ok":false,"error":"wrong x-tarvolt-token: this is not the token of this app's panes"})");
     const std::string get = app.exchange("GET /control HTTP/1.1\r\nhost: 127.0.0.1\r\nconnection: close\r\n\r\n");
-    EXPECT_EQ(body_of(get), R"({"ok":false,"error":"the stand-in app answers only POST /control, not GET /control"})");
-    EXPECT_EQ(body_of(app.exchange("garbage\r\n\r\n")), R"({"ok":false,"error":"malformed HTTP request"})");
+    EXPECT_EQ(get,
+              R"(HTTP/1.1 404 {"ok":false,"error":"the stand-in app answers only POST /control, not GET /control"})");
+    EXPECT_EQ(app.exchange("garbage\r\n\r\n"), R"(HTTP/1.1 400 {"ok":false,"error":"malformed HTTP request"})");
     app.replies(R"~(
-# An empty body, then one nested too deeply.
+# An empty body: the JSON door's own sentence behind the app's.
  => {"ok":false,"error":"the request body is not JSON: EOF while parsing a value at line 1 column 0"}
-[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[ => {"ok":false,"error":"the request body is not JSON: recursion limit exceeded at line 1 column 129"}
 [] => {"ok":false,"error":"the request body must be a JSON object with \"command\" and \"from\""}
 {} => {"ok":false,"error":"missing \"command\": this request needs it as a string"}
 {"command":7} => {"ok":false,"error":"\"command\" must be a string, not a number"}
@@ -59,10 +58,13 @@ TEST(DevappRequests, StopsCleanlyOnSignalsAndRefusesBadOptions) {
         {{"--fail", "dalle"},
          {2, "", "tarvolt-devapp: unknown source id \"dalle\" for --fail; see tarvolt-devapp --help\n"}},
         {{"--port"}, {2, "", "tarvolt-devapp: the option \"--port\" needs a value\n"}},
-        {{"draw", "--out", "x.png"}, {2, "", "tarvolt-devapp draw: draw needs --prompt\n"}}};
+        {{"draw", "--out", "x.png"}, {2, "", "tarvolt-devapp draw: draw needs --prompt\n"}},
+        {{"--panes", "tmux", "--dir", taken.folder},
+         {1, "",
+          "tarvolt-devapp: --panes tmux runs every pane in tmux, which is not installed here; install the Debian package \"tmux\" (apt-get install tmux)\n"}}};
     for (auto [args, result] : cases) {
         args.insert(args.begin(), TARVOLT_DEVAPP_PATH);
-        EXPECT_EQ(tvtest::run(args), result) << args[1];
+        EXPECT_EQ(tvtest::run(args, {"PATH=/nonexistent"}), result) << args[1];  // no tmux there
     }
 }
 

@@ -70,21 +70,7 @@ TEST(DevappSession, AckClosesCommittedPanesAndKeepsTheOthers) {
         R"({"name":"docs-2","role":"subagent","terminalStatus":"idle","taskText":"document the login page","taskStatus":"reported","reportUnread":false,"progressPoint":"half the docs"})");
 }
 
-TEST(DevappSession, MarcoKeepsWhatALaterCallDidNotMention) {
-    Devapp app;
-    app.ask("spawn", {{"task", "fix the api"}});
-    app.replies(R"~(
-{"command":"progress","from":"backend-1"} => {"ok":true,"marco":null,"pending":"0/0"}
-{"command":"progress","from":"backend-1","nextStep":"x"} => {"ok":false,"error":"a first marco needs --point: say where this panel is"}
-{"command":"progress","from":"backend-1","point":"routes drafted","nextStep":"add auth","discarded":"GraphQL"} => {"ok":true,"carried":[],"pending":"0/0"}
-{"command":"progress","from":"backend-1","point":"auth added","uncommitted":"auth.cpp"} => {"ok":true,"carried":[{"field":"nextStep","value":"add auth","at":"<t>"},{"field":"discarded","value":"GraphQL","at":"<t>"}],"pending":"0/0"}
-# Retired with an empty value, the field is neither carried nor shown.
-{"command":"progress","from":"backend-1","nextStep":""} => {"ok":true,"carried":[{"field":"point","value":"auth added","at":"<t>"},{"field":"uncommitted","value":"auth.cpp","at":"<t>"},{"field":"discarded","value":"GraphQL","at":"<t>"}],"pending":"0/0"}
-{"command":"progress","from":"backend-1"} => {"ok":true,"marco":{"at":"<t>","point":"auth added","uncommitted":"auth.cpp","nextStep":"","discarded":"GraphQL","uncommittedAt":"<t>","nextStepAt":"<t>","discardedAt":"<t>"},"pending":"0/0"}
-)~");
-}
-
-TEST(DevappSession, SubagentsAreRefusedTheOrchestratorsCommands) {
+TEST(DevappSession, SubagentsKeepTheirMarcoAndAreRefusedTheOrchestratorsCommands) {
     Devapp app;
     app.ask("spawn", {{"task", "fix the api"}});
     const std::string refused =
@@ -94,6 +80,13 @@ TEST(DevappSession, SubagentsAreRefusedTheOrchestratorsCommands) {
         EXPECT_EQ(tv::to_compact_text(app.ask(command, tv::Json::object(), "backend-1")),
                   R"({"ok":false,"error":")" + command + refused);
     app.replies(R"~(
+{"command":"progress","from":"backend-1"} => {"ok":true,"marco":null,"pending":"0/0"}
+{"command":"progress","from":"backend-1","nextStep":"x"} => {"ok":false,"error":"a first marco needs --point: say where this panel is"}
+{"command":"progress","from":"backend-1","point":"routes drafted","nextStep":"add auth","discarded":"GraphQL"} => {"ok":true,"carried":[],"pending":"0/0"}
+{"command":"progress","from":"backend-1","point":"auth added","uncommitted":"auth.cpp"} => {"ok":true,"carried":[{"field":"nextStep","value":"add auth","at":"<t>"},{"field":"discarded","value":"GraphQL","at":"<t>"}],"pending":"0/0"}
+# Retired with an empty value, the field is neither carried nor shown.
+{"command":"progress","from":"backend-1","nextStep":""} => {"ok":true,"carried":[{"field":"point","value":"auth added","at":"<t>"},{"field":"uncommitted","value":"auth.cpp","at":"<t>"},{"field":"discarded","value":"GraphQL","at":"<t>"}],"pending":"0/0"}
+{"command":"progress","from":"backend-1"} => {"ok":true,"marco":{"at":"<t>","point":"auth added","uncommitted":"auth.cpp","nextStep":"","discarded":"GraphQL","uncommittedAt":"<t>","nextStepAt":"<t>","discardedAt":"<t>"},"pending":"0/0"}
 {"command":"install-skill","from":"orchestrator","id":"a-b","name":"n","description":"d","content":"i"} => {"ok":true,"skillId":"a-b","skillName":"n","pending":"0/1"}
 )~");
 }

@@ -11,22 +11,12 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
-#include <thread>
 
 namespace tv {
 namespace {
 
-using Clock = std::chrono::steady_clock;
 namespace fs = std::filesystem;
-
-template <class Condition>
-bool within(Clock::duration limit, Condition condition) {
-    for (const auto end = Clock::now() + limit; Clock::now() < end;) {
-        if (condition()) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return condition();
-}
+using tvtest::within;
 
 // Standard error read in pieces of every size must give the report that all
 // of it gives, from a few kilobytes.

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <ostream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace tvtest {
@@ -68,5 +69,15 @@ std::vector<std::string> pane_env(std::uint16_t port, const std::string& name = 
 std::string read_file(const std::filesystem::path& path);
 // Alive and not a zombie.
 bool running(pid_t pid);
+
+// Whether the condition holds by the limit, asked every 20 ms.
+template <class Condition>
+bool within(std::chrono::steady_clock::duration limit, Condition condition) {
+    for (const auto end = std::chrono::steady_clock::now() + limit; std::chrono::steady_clock::now() < end;) {
+        if (condition()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return condition();
+}
 
 }  // namespace tvtest
