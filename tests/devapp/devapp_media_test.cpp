@@ -130,8 +130,9 @@ TEST(DevappVideo, NamedApiJobCountsOnlyPollsAtItsCadence) {
     std::this_thread::sleep_for(std::chrono::milliseconds(220));
     app.replies(R"~(
 {"command":"video","from":"orchestrator","phase":"api-poll","jobId":"vid-1"} => {"ok":true,"status":"succeeded","pending":"0/0"}
-# An image poll cannot reach a video job.
+# A poll of one kind cannot reach a job of the other.
 {"command":"image","from":"orchestrator","phase":"api-poll","jobId":"vid-1"} => {"ok":false,"error":"no image job \"vid-1\" was started by this app"}
+{"command":"video","from":"orchestrator","phase":"api-poll","jobId":"img-1"} => {"ok":false,"error":"no video job \"img-1\" was started by this app"}
 {"command":"video","from":"orchestrator","phase":"plan","prompt":"x","api":"sora"} => {"ok":false,"error":"no registered video API has the id \"sora\""}
 )~");
     EXPECT_EQ(tvtest::read_file(app.folder + "/clips/waves.y4m").substr(0, 23), "YUV4MPEG2 W320 H180 F12");

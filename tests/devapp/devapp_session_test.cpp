@@ -108,6 +108,7 @@ TEST(DevappSession, JournalKeepsTheLedgerAndPendingSaysWhenItCannot) {
     app.replies(R"~(
 {"command":"spawn","from":"orchestrator","task":"fix the api"} => {"ok":true,"terminalName":"backend-1","cliId":"codex","model":"gpt-5-codex","effort":"high","category":"backend","mcpWarnings":[],"pending":"0/1"}
 {"command":"artifact","from":"backend-1","path":"build.log"} => {"ok":true,"path":"{folder}/build.log","bytes":12,"kind":"file","pending":"0/0"}
+{"command":"request","from":"orchestrator","summary":"ship it"} => {"ok":true,"requestId":"q1","pending":"0/1"}
 {"command":"list","from":"orchestrator"} => {"ok":true,"terminals":[{"name":"orchestrator","role":"orchestrator","status":"running","cliId":"codex","model":"gpt-5-codex","effort":"high"},{"name":"backend-1","role":"subagent","status":"running","cliId":"codex","model":"gpt-5-codex","effort":"high","category":"backend"}],"pending":"0/1"}
 )~");
     // Changes only, in order, each with its moment; reading commands leave no line.
@@ -115,6 +116,7 @@ TEST(DevappSession, JournalKeepsTheLedgerAndPendingSaysWhenItCannot) {
     EXPECT_EQ(app.normalized(tvtest::read_file(journal)),
               R"~({"at":"<t>","command":"spawn","from":"orchestrator","task":"fix the api"}
 {"at":"<t>","command":"artifact","from":"backend-1","path":"build.log"}
+{"at":"<t>","command":"request","from":"orchestrator","summary":"ship it"}
 )~");
 
     // A journal that cannot be written is owned up to on every later reply.
