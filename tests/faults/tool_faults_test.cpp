@@ -51,26 +51,25 @@ TEST(ToolFaultsSlow, JudgedByExitAndFileOnly) {
     const std::string progress =
         "tarvolt-ctl: [1/1] generating with local tool Codex, model m, up to 1 min; writing " + out + "\n";
     for (const ToolRow& row : rows) {
+        SCOPED_TRACE(row.fault);
         (void)!std::system(("rm -rf '" + scratch.path().string() + "'/*").c_str());
-        ASSERT_EQ(std::system(tvtest::replaced(row.setup, "{out}", quoted).c_str()), 0) << row.fault;
+        ASSERT_EQ(std::system(tvtest::replaced(row.setup, "{out}", quoted).c_str()), 0);
         const std::string command_line = tvtest::replaced(row.command_line, "{out}", quoted);
         tvtest::FakeApp app(tvtest::plan_then(tvtest::tool_plan(out, command_line)));
         tvtest::RunCost cost;
         const auto r = tvtest::run_ctl({"image", "--prompt", "kite"}, tvtest::pane_env(app.port()), {.cost = &cost});
         if (row.reason.empty()) {
-            EXPECT_EQ(r, (tvtest::RunResult{0, out + "\n", progress})) << row.fault;
+            EXPECT_EQ(r, (tvtest::RunResult{0, out + "\n", progress}));
             EXPECT_EQ(app.requests().back().body,
-                      R"({"command":"image","from":"orchestrator","phase":"record","path":")" + out + R"("})")
-                << row.fault;
+                      R"({"command":"image","from":"orchestrator","phase":"record","path":")" + out + R"("})");
         } else {
             // The summary that follows is the image command's own.
             const std::string reported = progress + "tarvolt-ctl: Codex " + row.reason + "\n";
-            EXPECT_EQ(r.status, 1) << row.fault;
-            EXPECT_EQ(r.out, "") << row.fault;
-            EXPECT_EQ(r.err.substr(0, reported.size()), reported) << row.fault;
+            EXPECT_EQ((tvtest::RunResult{r.status, r.out, r.err.substr(0, reported.size())}),
+                      (tvtest::RunResult{1, "", reported}));
         }
-        EXPECT_LT(cost.elapsed, row.within) << row.fault;
-        EXPECT_LT(cost.max_rss_kb, row.max_kb) << row.fault;
+        EXPECT_LT(cost.elapsed, row.within);
+        EXPECT_LT(cost.max_rss_kb, row.max_kb);
     }
     EXPECT_EQ(tvtest::read_file(victim), "keep");
 }
