@@ -25,12 +25,10 @@ Json api(const std::string& id, const std::string& name) {
 
 class ImageCommand : public testing::Test {
 protected:
-    // The stand-in app: the plan, then `later` to every later phase.
-    void serve(const std::vector<Json>& attempts, std::function<std::string(const Json& body)> later = {},
-               const std::string& more_plan = "") {
-        app_.emplace(tvtest::plan_then(R"({"ok":true,"attempts":)" + tv::to_compact_text(Json(attempts)) +
-                                           R"(,"outputPath":")" + path_ + '"' + more_plan + "}",
-                                       later));
+    // The stand-in app, two image APIs being registered: the plan, then `later` to every later phase.
+    void serve(const std::vector<Json>& attempts, std::function<std::string(const Json& body)> later = {}) {
+        const Json plan = {{"ok", true}, {"attempts", attempts}, {"outputPath", path_}, {"registeredApiCount", 2}};
+        app_.emplace(tvtest::plan_then(tv::to_compact_text(plan), later));
     }
     RunResult run(std::vector<std::string> args, std::vector<std::string> env = {}) {
         args.insert(args.begin(), "image");
@@ -131,8 +129,7 @@ tarvolt-ctl: could not start the image tool: No such file or directory (os error
 TEST_F(ImageCommand, ListsEveryToolOfANamedChain) {
     const std::string long_reason(601, 'e');
     serve({tool("codex-image", "Codex", "echo slow >&2; exit 4"),
-           tool("grok-imagine", "Grok", "printf '" + long_reason + "' >&2; exit 1", 61'000)},
-          {}, R"(,"registeredApiCount":2)");
+           tool("grok-imagine", "Grok", "printf '" + long_reason + "' >&2; exit 1", 61'000)});
     EXPECT_EQ(
         run({"--prompt", "kite", "--model", "m"}),
         failed(R"(tarvolt-ctl: [1/2] generating with local tool Codex, model m-codex-image, up to 1 min; writing {path}

@@ -8,9 +8,6 @@ namespace {
 
 using tvtest::reply_or_fail;
 
-constexpr const char* tool =
-    R"({"kind":"command","timeoutMs":1000,"imageCliId":"codex-image","toolName":"Codex","model":"gpt-image-1","commandLine":"true"})";
-
 std::string plan(const std::string& entries, const std::string& rest = R"(,"outputPath":"/tmp/x.png")") {
     return R"({"ok":true,"attempts":[)" + entries + "]" + rest + "}";
 }
@@ -35,7 +32,8 @@ TEST(ReadImagePlan, StopsAtTheFirstFaultInCheckingOrder) {
         {plan(R"({"kind":"api","timeoutMs":1,"apiId":"a","apiName":null})"),
          "the tarvolt image plan carries no \"apiName\""},
         {plan("", ""), "the tarvolt image plan carries no tool to run"},
-        {plan(tool, R"(,"outputPath":"")"), "the tarvolt image plan carries no \"outputPath\""}};
+        {plan(R"({"kind":"api","timeoutMs":1,"apiId":"a","apiName":"A"})", R"(,"outputPath":"")"),
+         "the tarvolt image plan carries no \"outputPath\""}};
     for (const auto& c : cases)
         EXPECT_EQ(tvtest::failure_of([&] { read_image_plan(reply_or_fail(c.first)); }), c.second) << c.first;
 }

@@ -132,7 +132,8 @@ TEST_F(LocalToolRunnerSlow, StopsAToolAndWhatItStartedAtItsTimeLimit) {
     const auto start = Clock::now();
     for (const std::string& command_line :
          {"(sleep 1; printf late > '" + background + "') & wait", "sh -c 'sleep 1; printf late > \"" + inner + "\"'",
-          std::string("exec sleep 30"), "setsid sleep 20 & echo $! >> '" + pid_file() + "'; wait"}) {
+          std::string("exec sleep 30"), std::string("trap '' TERM; while :; do sleep 0.1; done"),
+          "setsid sleep 20 & echo $! >> '" + pid_file() + "'; wait"}) {
         EXPECT_EQ(run("echo partial >&2; " + command_line, 300).reason,
                   "did not finish within 1 minute(s) and was stopped; the tool reported: partial");
         // The child is watched every 100 ms; 300 ms more for a busy machine.

@@ -46,7 +46,6 @@ TEST(ShortenAnswer, TrimsTheEndAndCutsAtSixHundredScalars) {
     const std::string six_hundred = std::string(599, 'a') + "\u00e9";
     const std::pair<std::string, std::string> cases[] = {
         {"  failed with exit code 3 \n\t\u3000\u2029", "  failed with exit code 3"},
-        {" \n ", ""},
         {six_hundred + " \n", six_hundred},
         {six_hundred + "\u00e9", six_hundred + "\u2026 (output truncated)"}};
     for (const auto& [reason, expected] : cases) EXPECT_EQ(shorten_answer(reason), expected);

@@ -15,6 +15,7 @@
 namespace tv {
 namespace {
 
+using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 using tvtest::within;
 
@@ -46,14 +47,12 @@ TEST(ToolReportShortening, GivesTheSameReportFromBoundedBytes) {
         for (const std::size_t piece : {std::size_t{1}, std::size_t{4'093}, std::size_t{65'536}}) {
             std::string kept;
             bool complete = false;
-            std::size_t largest = 0;
             for (std::size_t at = 0; at < all.size() && !complete; at += piece) {
                 kept += all.substr(at, piece);
                 complete = shorten_for_tool_report(kept);
-                largest = std::max(largest, kept.size());
+                ASSERT_LE(kept.size(), 32'000 + piece);
             }
             EXPECT_EQ(tool_report(kept), tool_report(all)) << all.size() << " bytes in pieces of " << piece;
-            EXPECT_LE(largest, 32'000 + piece);
         }
     }
 }
@@ -68,15 +67,13 @@ TEST(ToolRunnerFaultsSlow, LeavesNoToolBehindWhenTheClientIsInterrupted) {
         fs::remove(pids);
         const pid_t client =
             tvtest::spawn({{TARVOLT_CTL_PATH, "image", "--prompt", "kite"}, tvtest::pane_env(app.port())});
-        EXPECT_TRUE(within(std::chrono::seconds(5), [&] { return fs::exists(pids); })) << signal_number;
+        EXPECT_TRUE(within(5s, [&] { return fs::exists(pids); })) << signal_number;
         pid_t shell = 0, tool_pid = 0;
         std::ifstream(pids) >> shell >> tool_pid;
 
         ::kill(client, signal_number);
         EXPECT_EQ(tvtest::wait_exit(client), 128 + signal_number);
-        EXPECT_TRUE(within(std::chrono::seconds(2), [&] {
-            return !tvtest::running(shell) && !tvtest::running(tool_pid);
-        })) << signal_number;
+        EXPECT_TRUE(within(2s, [&] { return !tvtest::running(shell) && !tvtest::running(tool_pid); })) << signal_number;
         if (tool_pid > 0) ::kill(tool_pid, SIGKILL);
     }
 }

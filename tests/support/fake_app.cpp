@@ -49,10 +49,9 @@ Answer json_answer(std::string_view json_text, int status) {
             std::to_string(json_text.size()) + "\r\nconnection: close\r\n\r\n" + std::string(json_text)};
 }
 
-std::string tool_plan(const std::string& path, const std::string& command_line, std::uint64_t timeout_ms) {
-    tv::Json attempt =
-        tv::parse_json(R"({"kind":"command","imageCliId":"codex-image","toolName":"Codex","model":"m"})").value.value();
-    attempt["timeoutMs"] = timeout_ms;
+std::string tool_plan(const std::string& path, const std::string& command_line) {
+    tv::Json attempt = parse_or_fail(
+        R"({"kind":"command","timeoutMs":20000,"imageCliId":"codex-image","toolName":"Codex","model":"m"})");
     attempt["commandLine"] = command_line;
     return tv::to_compact_text({{"ok", true}, {"outputPath", path}, {"attempts", tv::Json::array({attempt})}});
 }

@@ -35,7 +35,7 @@ using Handler = std::function<Answer(const Request&)>;
 
 // An image plan of one local tool, Codex with model m, run as `command_line`
 // to draw the file at `path`.
-std::string tool_plan(const std::string& path, const std::string& command_line, std::uint64_t timeout_ms = 20'000);
+std::string tool_plan(const std::string& path, const std::string& command_line);
 // The "phase" that the body of a request names, or "".
 std::string phase_of(const Request& request);
 // Answers the plan with `plan`, and every later phase with what `later` gives
