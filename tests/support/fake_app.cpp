@@ -18,6 +18,7 @@ namespace {
 // content-length says.
 Request read_request(int fd) {
     Request r;
+    std::size_t body = std::string::npos;
     std::size_t want = std::string::npos;
     while (r.raw.size() < want) {
         char buf[65536];
@@ -25,11 +26,13 @@ Request read_request(int fd) {
         const ssize_t n = ::poll(&p, 1, 5000) > 0 ? ::recv(fd, buf, sizeof buf, 0) : 0;
         if (n <= 0) break;
         r.raw.append(buf, static_cast<std::size_t>(n));
-        const auto end = r.raw.find("\r\n\r\n");
+        const auto end = body == std::string::npos ? r.raw.find("\r\n\r\n") : std::string::npos;
+        if (end == std::string::npos) continue;
+        body = end + 4;
         const auto length = r.raw.find("content-length: ");
-        if (end != std::string::npos) want = end + 4 + (length < end ? std::stoul(r.raw.substr(length + 16)) : 0);
+        want = body + (length < end ? std::stoul(r.raw.substr(length + 16)) : 0);
     }
-    if (const auto end = r.raw.find("\r\n\r\n"); end != std::string::npos) r.body = r.raw.substr(end + 4);
+    if (body != std::string::npos) r.body = r.raw.substr(body);
     return r;
 }
 

@@ -44,9 +44,11 @@ std::string failure_of(Call&& call) {
 // What the call returned, or "fail: {message}".
 template <class Call>
 std::string result_or_failure(Call&& call) {
-    std::string result;
-    const std::string failure = failure_of([&] { result = call(); });
-    return failure == "<no failure>" ? result : "fail: " + failure;
+    try {
+        return call();
+    } catch (const tv::Failure& f) {
+        return "fail: " + f.message;
+    }
 }
 
 // What a renderer makes of a reply written as JSON text, so that number kinds are exact.

@@ -4,7 +4,7 @@
 
 #include "image/app_job.h"
 #include "image/image_attempt.h"
-#include "support/reply_tree.h"
+#include "support/outcome.h"
 
 #include <chrono>
 #include <deque>
